@@ -1,0 +1,27 @@
+// Start-up: show the main window and run the message loop until it ends.
+
+#include "app/message_loop.h"
+#include "app/uncaught_error.h"
+#include "main_window/frm_enum_procs.h"
+#include "system/windows_os.h"
+
+#include <commctrl.h>
+#include <windows.h>
+
+#include <exception>
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
+    sys::WindowsOs os;
+    try {
+        INITCOMMONCONTROLSEX controls{};
+        controls.dwSize = sizeof controls;
+        controls.dwICC = ICC_STANDARD_CLASSES;
+        ::InitCommonControlsEx(&controls);
+        main_window::frmEnumProcs form(os, instance);
+        form.Show(showCommand);
+        return app::RunMessageLoop();
+    } catch (...) {
+        app::ReportUncaughtError(os, std::current_exception());
+        return 1;
+    }
+}

@@ -1,0 +1,252 @@
+#include "main_window/frm_enum_procs.h"
+
+#include "app/form_host.h"
+#include "app/uncaught_error.h"
+#include "memory_map/frm_mem_map.h"
+#include "system/bas_enum_procs.h"
+
+namespace main_window {
+
+namespace {
+
+constexpr char kClassName[] = "VelmoraEnumProcs";
+constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
+
+void RegisterFormClass(HINSTANCE instance) {
+    WNDCLASSEXA existing{};
+    existing.cbSize = sizeof existing;
+    if (::GetClassInfoExA(instance, kClassName, &existing)) {
+        return;
+    }
+    WNDCLASSEXA form{};
+    form.cbSize = sizeof form;
+    form.lpfnWndProc = app::FormProcedure<frmEnumProcs>;
+    form.hInstance = instance;
+    form.hIcon = ::LoadIconA(instance, MAKEINTRESOURCEA(1));
+    form.hCursor = ::LoadCursorA(nullptr, IDC_ARROW);
+    form.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    form.lpszClassName = kClassName;
+    ::RegisterClassExA(&form);
+}
+
+bool IsFittingLabel(MainControl control) {
+    return kMainControls[static_cast<int>(control)].kind == app::ControlKind::FittingLabel;
+}
+
+} // namespace
+
+frmEnumProcs::frmEnumProcs(sys::Os& os, HINSTANCE instance)
+    : os_(os), instance_(instance), scale_(app::TwipsScale::ForScreen()),
+      font_(app::CreateTahoma(90, scale_)) {}
+
+frmEnumProcs::~frmEnumProcs() {
+    if (window_ != nullptr) {
+        ::DestroyWindow(window_);
+    }
+}
+
+void frmEnumProcs::Show(int showCommand) {
+    if (window_ == nullptr) {
+        Create();
+    }
+    ::ShowWindow(window_, showCommand);
+    ::UpdateWindow(window_);
+}
+
+void frmEnumProcs::Create() {
+    RegisterFormClass(instance_);
+    RECT frame{0, 0, scale_.ToPixels(kClientWidthTwips), scale_.ToPixels(kClientHeightTwips)};
+    ::AdjustWindowRectEx(&frame, kStyle, FALSE, kExStyle);
+    int width = frame.right - frame.left;
+    int height = frame.bottom - frame.top;
+    RECT work{};
+    ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    int left = work.left + ((work.right - work.left) - width) / 2;
+    int top = work.top + ((work.bottom - work.top) - height) / 2;
+    ::CreateWindowExA(kExStyle, kClassName, app::kAppTitle, kStyle, left, top, width, height,
+                      nullptr, nullptr, instance_, this);
+}
+
+void frmEnumProcs::CreateControls() {
+    for (int i = 0; i < kMainControlCount; ++i) {
+        controls_[i] = app::CreateControl(window_, kFirstControlId + i, kMainControls[i], scale_,
+                                          font_.Get());
+    }
+    savedFocus_ = Control(MainControl::cmdRefresh);
+}
+
+LRESULT frmEnumProcs::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_CREATE:
+        window_ = window;
+        CreateControls();
+        return 0;
+    case WM_ACTIVATE:
+        OnActivate(wParam, lParam);
+        return 0;
+    case WM_COMMAND:
+        OnCommand(LOWORD(wParam), HIWORD(wParam));
+        return 0;
+    case WM_CLOSE: {
+        bool cancel = false;
+        Form_Unload(cancel);
+        return 0;
+    }
+    case WM_NCDESTROY:
+        window_ = nullptr;
+        controls_.fill(nullptr);
+        break;
+    default:
+        break;
+    }
+    return ::DefWindowProcA(window, message, wParam, lParam);
+}
+
+void frmEnumProcs::OnActivate(WPARAM wParam, LPARAM lParam) {
+    if (LOWORD(wParam) == WA_INACTIVE) {
+        HWND focus = ::GetFocus();
+        if (focus != nullptr && ::IsChild(window_, focus)) {
+            savedFocus_ = focus;
+        }
+        return;
+    }
+    if (HIWORD(wParam) == 0 && savedFocus_ != nullptr) {
+        ::SetFocus(savedFocus_);
+    }
+    if (CountsAsActivation(reinterpret_cast<HWND>(lParam))) {
+        Form_Activate();
+    }
+}
+
+// Activation means the window became the program's active window: its first
+// showing, and coming back from another form of the program (the memory map
+// window). Switching from another program, or back from a message box, is not.
+bool frmEnumProcs::CountsAsActivation(HWND previous) {
+    if (!activatedBefore_) {
+        activatedBefore_ = true;
+        return true;
+    }
+    if (previous == nullptr || previous == window_) {
+        return false;
+    }
+    DWORD owner = 0;
+    ::GetWindowThreadProcessId(previous, &owner);
+    if (owner != ::GetCurrentProcessId()) {
+        return false;
+    }
+    char className[16] = {};
+    ::GetClassNameA(previous, className, sizeof className);
+    return std::string_view(className) != "#32770";
+}
+
+void frmEnumProcs::OnCommand(int id, int notification) {
+    auto control = static_cast<MainControl>(id - kFirstControlId);
+    if (notification == BN_CLICKED) {
+        switch (control) {
+        case MainControl::cmdRefresh:
+            return cmdRefresh_Click();
+        case MainControl::cmdExit:
+            return cmdExit_Click();
+        case MainControl::cmdMemMap:
+            return cmdMemMap_Click();
+        default:
+            return;
+        }
+    }
+    if (notification == LBN_SELCHANGE) {
+        switch (control) {
+        case MainControl::lstProcesses:
+            return lstProcesses_Click();
+        case MainControl::lstModules:
+            return lstModules_Click();
+        case MainControl::lstDrivers:
+            return lstDrivers_Click();
+        default:
+            return;
+        }
+    }
+}
+
+void frmEnumProcs::Form_Activate() { cmdRefresh_Click(); }
+
+void frmEnumProcs::cmdRefresh_Click() {
+    ClearAll();
+    GetDrivers();
+    GetProcesses();
+    FillProcessList();
+    if (app::RowCount(Control(MainControl::lstProcesses)) > 0) {
+        ::SetFocus(Control(MainControl::lstProcesses));
+    }
+}
+
+void frmEnumProcs::cmdExit_Click() { ::SendMessageA(window_, WM_CLOSE, 0, 0); }
+
+void frmEnumProcs::Form_Unload(bool& cancel) {
+    int answer = os_.MessageBoxA(window_, kFreewareText, kFreewareTitle,
+                                 MB_OKCANCEL | MB_DEFBUTTON1);
+    if (answer == IDOK) {
+        os_.ShellExecuteA(nullptr, "open", kPublisherPage, nullptr, nullptr, SW_SHOWNORMAL);
+    }
+    cancel = false;
+    // Ending the program closes every other form without their own close handling.
+    ::DestroyWindow(window_);
+    ::PostQuitMessage(0);
+}
+
+void frmEnumProcs::SetLabel(MainControl label, const std::string& caption) {
+    app::SetCaption(Control(label), caption, IsFittingLabel(label));
+}
+
+void frmEnumProcs::ClearAll() {
+    app::ClearList(Control(MainControl::lstModules));
+    SetLabel(MainControl::lblModules, "No modules");
+    SetLabel(MainControl::lblPageFaults, "Page Faults: ");
+    SetLabel(MainControl::lblWorkingSet, "Working Set Size: ");
+    SetLabel(MainControl::lblPageFile, "Page File Usage: ");
+    lNumModules = 0;
+    ShowMemoryMap();
+}
+
+void frmEnumProcs::GetDrivers() {}
+
+void frmEnumProcs::GetProcesses() { snapshot_ = TakeProcessSnapshot(os_); }
+
+void frmEnumProcs::FillProcessList() {
+    app::ReplaceListRows(Control(MainControl::lstProcesses), ProcessRows(snapshot_));
+    SetLabel(MainControl::lblProcesses, ProcessCountCaption(snapshot_.lNumProcesses));
+}
+
+void frmEnumProcs::ShowMemoryMap() {}
+
+void frmEnumProcs::lstProcesses_Click() {
+    int row = app::SelectedRow(Control(MainControl::lstProcesses));
+    if (row < 0) {
+        return;
+    }
+    GetInfoForProcess(row + 1);
+    app::SetText(Control(MainControl::txtFilePath), "");
+    app::SetText(Control(MainControl::txtVersionInfo), "");
+}
+
+void frmEnumProcs::GetInfoForProcess(int32_t iProc) {
+    size_t index = static_cast<size_t>(iProc - 1);
+    app::SetText(Control(MainControl::txtStatus), snapshot_.sProcPaths.at(index));
+}
+
+void frmEnumProcs::lstModules_Click() {}
+
+void frmEnumProcs::lstDrivers_Click() {}
+
+void frmEnumProcs::cmdMemMap_Click() {
+    int row = app::SelectedRow(Control(MainControl::lstProcesses));
+    if (row < 0) {
+        return;
+    }
+    auto index = static_cast<size_t>(row);
+    basEnumProcs::lMemMapProcessID = snapshot_.lPIDs.at(index);
+    basEnumProcs::sMemMapProcessName = snapshot_.sProcNames.at(index);
+    memory_map::ShowMemoryMapModal(os_, window_);
+}
+
+} // namespace main_window

@@ -1,0 +1,79 @@
+#pragma once
+// The main window: process list, module and driver lists, the selected
+// process's details and the address-space bar.
+
+#include "app/controls.h"
+#include "main_window/main_layout.h"
+#include "main_window/process_snapshot.h"
+#include "system/handles.h"
+#include "system/os.h"
+
+#include <windows.h>
+
+#include <array>
+
+namespace main_window {
+
+inline constexpr char kFreewareTitle[] = "More Freeware";
+inline constexpr char kFreewareText[] = "Get more free apps at velmora.example?";
+inline constexpr char kPublisherPage[] = "https://velmora.example/";
+
+class frmEnumProcs {
+public:
+    frmEnumProcs(sys::Os& os, HINSTANCE instance);
+    ~frmEnumProcs();
+    frmEnumProcs(const frmEnumProcs&) = delete;
+    frmEnumProcs& operator=(const frmEnumProcs&) = delete;
+
+    // Creates the window centred on the screen and shows it; its first
+    // activation runs the first refresh.
+    void Show(int showCommand = SW_SHOWNORMAL);
+
+    HWND Handle() const { return window_; }
+    HWND Control(MainControl control) const { return controls_[static_cast<int>(control)]; }
+    const ProcessSnapshot& Snapshot() const { return snapshot_; }
+    const app::TwipsScale& Scale() const { return scale_; }
+    sys::Os& GetOs() { return os_; }
+
+    // Event handlers.
+    void Form_Activate();
+    void Form_Unload(bool& cancel);
+    void cmdRefresh_Click();
+    void cmdExit_Click();
+    void cmdMemMap_Click();
+    void lstProcesses_Click();
+    void lstModules_Click();
+    void lstDrivers_Click();
+
+    // Methods of the refresh cycle and the selection.
+    void ClearAll();
+    void GetDrivers();
+    void GetProcesses();
+    void FillProcessList();
+    void ShowMemoryMap();
+    void GetInfoForProcess(int32_t iProc);
+
+    LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+private:
+    void Create();
+    void CreateControls();
+    void OnActivate(WPARAM wParam, LPARAM lParam);
+    void OnCommand(int id, int notification);
+    bool CountsAsActivation(HWND previous);
+    void SetLabel(MainControl label, const std::string& caption);
+
+    sys::Os& os_;
+    HINSTANCE instance_;
+    app::TwipsScale scale_;
+    sys::Font font_;
+    HWND window_ = nullptr;
+    std::array<HWND, kMainControlCount> controls_{};
+    HWND savedFocus_ = nullptr;
+    bool activatedBefore_ = false;
+
+    ProcessSnapshot snapshot_;
+    int32_t lNumModules = 0;
+};
+
+} // namespace main_window

@@ -1,0 +1,130 @@
+#include "main_window/process_snapshot.h"
+
+#include "system/bas_enum_procs.h"
+#include "system/growing_enumeration.h"
+#include "system/handles.h"
+
+#include <algorithm>
+
+namespace main_window {
+
+namespace {
+
+constexpr DWORD kNameBuffer = 260;
+
+std::vector<int32_t> SortedProcessIds(sys::Os& os) {
+    auto reply = sys::EnumerateGrowing<DWORD>([&os](DWORD* ids, DWORD bytes, DWORD* written,
+                                                    DWORD& error) {
+        BOOL ok = os.EnumProcesses(ids, bytes, written);
+        if (!ok) {
+            error = os.GetLastError();
+        }
+        return ok != FALSE;
+    });
+    if (!reply.succeeded) {
+        basEnumProcs::RaiseWinError(os, static_cast<int32_t>(reply.error));
+    }
+    std::vector<int32_t> ids(reply.entries.begin(), reply.entries.end());
+    // Ids are unique, so any sort gives the one ascending (signed) order.
+    std::sort(ids.begin(), ids.end());
+    return ids;
+}
+
+template <typename Query> std::string QueryName(Query query) {
+    char buffer[kNameBuffer] = {};
+    query(buffer, kNameBuffer);
+    return basEnumProcs::StripNul(buffer, kNameBuffer);
+}
+
+void DescribeProcess(sys::Os& os, int32_t processId, std::string& name, std::string& path,
+                     std::string& priority) {
+    name = path = SpecialProcessName(processId);
+    sys::ProcessHandle process(os, basEnumProcs::OpenProcessQuery(os, processId));
+    if (!process) {
+        return;
+    }
+    HMODULE mainModule = nullptr;
+    DWORD needed = 0;
+    os.EnumProcessModules(process.Get(), &mainModule, sizeof mainModule, &needed);
+    if (mainModule == nullptr) {
+        return;
+    }
+    name = QueryName([&](char* buffer, DWORD size) {
+        os.GetModuleBaseNameA(process.Get(), mainModule, buffer, size);
+    });
+    path = QueryName([&](char* buffer, DWORD size) {
+        os.GetModuleFileNameExA(process.Get(), mainModule, buffer, size);
+    });
+    priority = PriorityClassName(os.GetPriorityClass(process.Get()));
+}
+
+} // namespace
+
+ProcessSnapshot TakeProcessSnapshot(sys::Os& os) {
+    ProcessSnapshot snapshot;
+    snapshot.lPIDs = SortedProcessIds(os);
+    size_t count = snapshot.lPIDs.size();
+    snapshot.lNumProcesses = static_cast<int32_t>(count);
+    snapshot.sProcNames.resize(count);
+    snapshot.sProcPaths.resize(count);
+    snapshot.sProcPriority.resize(count);
+    for (size_t i = 0; i < count; ++i) {
+        DescribeProcess(os, snapshot.lPIDs[i], snapshot.sProcNames[i], snapshot.sProcPaths[i],
+                        snapshot.sProcPriority[i]);
+    }
+    return snapshot;
+}
+
+std::string SpecialProcessName(int32_t processId) {
+    switch (processId) {
+    case 0:
+        return "Idle Process";
+    case 2:
+        return "System";
+    case 28:
+        return "csrss.exe (Win32)";
+    default:
+        return std::string();
+    }
+}
+
+std::string PriorityClassName(DWORD priorityClass) {
+    switch (priorityClass) {
+    case NORMAL_PRIORITY_CLASS:
+        return "normal";
+    case IDLE_PRIORITY_CLASS:
+        return "idle";
+    case HIGH_PRIORITY_CLASS:
+        return "high";
+    case REALTIME_PRIORITY_CLASS:
+        return "real";
+    default:
+        return "???";
+    }
+}
+
+std::string ProcessRowText(int32_t processId, const std::string& name,
+                           const std::string& priority) {
+    std::string row = std::to_string(processId);
+    row.reserve(row.size() + name.size() + priority.size() + 6);
+    row += " - ";
+    row += name;
+    row += " (";
+    row += priority;
+    row += ')';
+    return row;
+}
+
+std::vector<std::string> ProcessRows(const ProcessSnapshot& snapshot) {
+    std::vector<std::string> rows;
+    rows.reserve(snapshot.lPIDs.size());
+    for (size_t i = 0; i < snapshot.lPIDs.size(); ++i) {
+        rows.push_back(
+            ProcessRowText(snapshot.lPIDs[i], snapshot.sProcNames[i], snapshot.sProcPriority[i]));
+    }
+    return rows;
+}
+
+std::string ProcessCountCaption(int32_t count) { return std::to_string(count) + " Processes"; }
+
+} // namespace main_window

@@ -1,0 +1,41 @@
+#pragma once
+// Stateless helpers shared by both windows, and the two variables through which
+// the main window hands the selected process to the memory map window.
+
+#include "system/os.h"
+#include "system/raised_error.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace basEnumProcs {
+
+// Query-information and read-memory rights: all the viewer ever asks for.
+constexpr DWORD kProcessQueryAccess = PROCESS_QUERY_INFORMATION | PROCESS_VM_READ;
+
+// "Error: <code>(&H<hex>): <system text>" with the text's closing CR LF removed.
+std::string GetErrorText(sys::Os& os, int32_t code);
+
+// Builds the error RaiseWinError throws; exposed so other raisers share it.
+sys::RaisedError MakeWinError(sys::Os& os, int32_t code);
+
+[[noreturn]] void RaiseWinError(sys::Os& os, int32_t code);
+
+// The text before the first NUL, or the whole text when it has none.
+std::string StripNul(std::string_view text);
+
+// The text a system call wrote into a fixed buffer of `size` chars: never reads
+// past the buffer, even when the system left no terminator.
+std::string StripNul(const char* buffer, size_t size);
+
+HANDLE OpenProcessQuery(sys::Os& os, int32_t processId);
+
+// Upper-case hexadecimal of the 32-bit pattern, no leading zeros.
+std::string Hex(uint32_t value);
+
+// The hand-off from the main window to the memory map window.
+inline int32_t lMemMapProcessID = 0;
+inline std::string sMemMapProcessName;
+
+} // namespace basEnumProcs

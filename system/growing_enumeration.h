@@ -1,0 +1,43 @@
+#pragma once
+// The enumeration pattern shared by processes, modules and drivers: start with
+// 25 slots, call, and while the reply fills the buffer (it may have been cut
+// short) double the slots and call again.
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <vector>
+
+namespace sys {
+
+template <typename Entry> struct Enumeration {
+    bool succeeded = false;
+    DWORD error = 0;             // last error of the failed call
+    int calls = 0;               // how many calls the reply took
+    std::vector<Entry> entries;  // bytes reported / entry size, in the system's order
+};
+
+// `call(buffer, bytes, &bytesReported)` wraps one system call and must read the
+// last error itself, so it is taken right after the call that failed.
+template <typename Entry, typename Call>
+Enumeration<Entry> EnumerateGrowing(Call call, size_t firstSlots = 25) {
+    Enumeration<Entry> result;
+    for (size_t slots = firstSlots;; slots *= 2) {
+        std::vector<Entry> buffer(slots, Entry{});
+        DWORD capacity = static_cast<DWORD>(slots * sizeof(Entry));
+        DWORD reported = 0;
+        ++result.calls;
+        if (!call(buffer.data(), capacity, &reported, result.error)) {
+            return result;
+        }
+        if (reported < capacity) {
+            buffer.resize(std::min<size_t>(reported / sizeof(Entry), slots));
+            result.entries = std::move(buffer);
+            result.succeeded = true;
+            return result;
+        }
+    }
+}
+
+} // namespace sys

@@ -1,0 +1,74 @@
+#pragma once
+// The one seam between the viewer and the operating system. Every call the
+// program makes to the system goes through an Os: the product uses WindowsOs,
+// the tests a scripted fake. Methods mirror the Win32 functions one to one, so
+// callers read exactly like Win32 code and the last error is read through
+// GetLastError() right after the call that failed.
+
+#include <windows.h>
+
+#include <psapi.h>
+
+namespace sys {
+
+class Os {
+public:
+    virtual ~Os() = default;
+
+    // kernel32
+    virtual DWORD GetLastError() = 0;
+    virtual HANDLE OpenProcess(DWORD access, BOOL inherit, DWORD pid) = 0;
+    virtual BOOL CloseHandle(HANDLE handle) = 0;
+    virtual DWORD GetPriorityClass(HANDLE process) = 0;
+    virtual SIZE_T VirtualQueryEx(HANDLE process, LPCVOID address, MEMORY_BASIC_INFORMATION* info,
+                                  SIZE_T length) = 0;
+    virtual DWORD GetModuleFileNameA(HMODULE module, LPSTR buffer, DWORD size) = 0;
+    virtual DWORD FormatMessageA(DWORD flags, DWORD code, DWORD language, LPSTR buffer,
+                                 DWORD size) = 0;
+    virtual int GetLocaleInfoA(LCID locale, LCTYPE type, LPSTR buffer, int size) = 0;
+    virtual BOOL GetFileAttributesExA(LPCSTR path, WIN32_FILE_ATTRIBUTE_DATA* data) = 0;
+    virtual BOOL FileTimeToLocalFileTime(const FILETIME* utc, FILETIME* local) = 0;
+    virtual BOOL FileTimeToSystemTime(const FILETIME* time, SYSTEMTIME* out) = 0;
+    virtual int GetDateFormatA(LCID locale, DWORD flags, const SYSTEMTIME* time, LPCSTR format,
+                               LPSTR buffer, int size) = 0;
+    virtual int GetTimeFormatA(LCID locale, DWORD flags, const SYSTEMTIME* time, LPCSTR format,
+                               LPSTR buffer, int size) = 0;
+
+    // PSAPI.DLL
+    virtual BOOL EnumProcesses(DWORD* ids, DWORD bytes, DWORD* bytesReturned) = 0;
+    virtual BOOL EnumProcessModules(HANDLE process, HMODULE* modules, DWORD bytes,
+                                    DWORD* bytesNeeded) = 0;
+    virtual DWORD GetModuleBaseNameA(HANDLE process, HMODULE module, LPSTR buffer, DWORD size) = 0;
+    virtual DWORD GetModuleFileNameExA(HANDLE process, HMODULE module, LPSTR buffer,
+                                       DWORD size) = 0;
+    virtual BOOL GetModuleInformation(HANDLE process, HMODULE module, MODULEINFO* info,
+                                      DWORD size) = 0;
+    virtual BOOL GetProcessMemoryInfo(HANDLE process, PROCESS_MEMORY_COUNTERS* counters,
+                                      DWORD size) = 0;
+    virtual BOOL EnumDeviceDrivers(LPVOID* bases, DWORD bytes, DWORD* bytesNeeded) = 0;
+    virtual DWORD GetDeviceDriverBaseNameA(LPVOID base, LPSTR buffer, DWORD size) = 0;
+    virtual DWORD GetDeviceDriverFileNameA(LPVOID base, LPSTR buffer, DWORD size) = 0;
+
+    // version.dll
+    virtual DWORD GetFileVersionInfoSizeA(LPCSTR path, DWORD* handle) = 0;
+    virtual BOOL GetFileVersionInfoA(LPCSTR path, DWORD handle, DWORD size, LPVOID data) = 0;
+    virtual BOOL VerQueryValueA(LPCVOID block, LPCSTR subBlock, LPVOID* value, UINT* length) = 0;
+
+    // user32 and shell32
+    virtual LRESULT SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) = 0;
+    virtual int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) = 0;
+    virtual HINSTANCE ShellExecuteA(HWND owner, LPCSTR verb, LPCSTR file, LPCSTR parameters,
+                                    LPCSTR directory, INT show) = 0;
+
+    // Clipboard and the global memory it takes
+    virtual BOOL OpenClipboard(HWND owner) = 0;
+    virtual BOOL EmptyClipboard() = 0;
+    virtual HANDLE SetClipboardData(UINT format, HANDLE data) = 0;
+    virtual BOOL CloseClipboard() = 0;
+    virtual HGLOBAL GlobalAlloc(UINT flags, SIZE_T bytes) = 0;
+    virtual LPVOID GlobalLock(HGLOBAL memory) = 0;
+    virtual BOOL GlobalUnlock(HGLOBAL memory) = 0;
+    virtual HGLOBAL GlobalFree(HGLOBAL memory) = 0;
+};
+
+} // namespace sys

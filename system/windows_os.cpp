@@ -1,0 +1,243 @@
+#include "system/windows_os.h"
+
+#include "system/bas_enum_procs.h"
+#include "system/raised_error.h"
+
+#include <shellapi.h>
+
+#include <string>
+
+namespace sys {
+
+namespace {
+
+#ifndef LOAD_LIBRARY_SEARCH_SYSTEM32
+#define LOAD_LIBRARY_SEARCH_SYSTEM32 0x00000800
+#endif
+
+// Loads a DLL from the system directory and nowhere else: a psapi.dll or
+// version.dll planted beside a downloaded exe or in the current folder must
+// never be picked up.
+HMODULE LoadSystemLibrary(const char* name) {
+    HMODULE library = ::LoadLibraryExA(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    if (library != nullptr || ::GetLastError() != ERROR_INVALID_PARAMETER) {
+        return library;
+    }
+    // Systems without the search flags: name the file by its full path.
+    char folder[MAX_PATH] = {};
+    UINT length = ::GetSystemDirectoryA(folder, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) {
+        return nullptr;
+    }
+    std::string path = std::string(folder, length) + "\\" + name;
+    return ::LoadLibraryExA(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+}
+
+class SystemLibrary {
+public:
+    explicit SystemLibrary(const char* name) : name_(name) {}
+    ~SystemLibrary() {
+        if (module_ != nullptr) {
+            ::FreeLibrary(module_);
+        }
+    }
+    SystemLibrary(const SystemLibrary&) = delete;
+    SystemLibrary& operator=(const SystemLibrary&) = delete;
+
+    FARPROC Entry(Os& os, const char* function) {
+        if (module_ == nullptr) {
+            module_ = LoadSystemLibrary(name_);
+            if (module_ == nullptr) {
+                Fail(os, ::GetLastError(), function);
+            }
+        }
+        FARPROC entry = ::GetProcAddress(module_, function);
+        if (entry == nullptr) {
+            Fail(os, ::GetLastError(), function);
+        }
+        return entry;
+    }
+
+private:
+    [[noreturn]] void Fail(Os& os, DWORD code, const char* function) {
+        std::string where = std::string(" (") + name_ + "!" + function + ")";
+        RaisedError error = basEnumProcs::MakeWinError(os, static_cast<int32_t>(code));
+        throw RaisedError(error.Number(), error.Source(), error.Description() + where);
+    }
+
+    const char* name_;
+    HMODULE module_ = nullptr;
+};
+
+// One cached entry point, bound on its first call.
+template <typename Fn> class Bound {
+public:
+    Bound(SystemLibrary& library, const char* name) : library_(library), name_(name) {}
+    Fn Get(Os& os) {
+        if (fn_ == nullptr) {
+            fn_ = reinterpret_cast<Fn>(reinterpret_cast<void*>(library_.Entry(os, name_)));
+        }
+        return fn_;
+    }
+
+private:
+    SystemLibrary& library_;
+    const char* name_;
+    Fn fn_ = nullptr;
+};
+
+} // namespace
+
+struct WindowsOs::Bindings {
+    SystemLibrary psapi{"psapi.dll"};
+    SystemLibrary version{"version.dll"};
+
+    Bound<decltype(&::EnumProcesses)> enumProcesses{psapi, "EnumProcesses"};
+    Bound<decltype(&::EnumProcessModules)> enumProcessModules{psapi, "EnumProcessModules"};
+    Bound<decltype(&::GetModuleBaseNameA)> getModuleBaseName{psapi, "GetModuleBaseNameA"};
+    Bound<decltype(&::GetModuleFileNameExA)> getModuleFileNameEx{psapi, "GetModuleFileNameExA"};
+    Bound<decltype(&::GetModuleInformation)> getModuleInformation{psapi, "GetModuleInformation"};
+    Bound<decltype(&::GetProcessMemoryInfo)> getProcessMemoryInfo{psapi, "GetProcessMemoryInfo"};
+    Bound<decltype(&::EnumDeviceDrivers)> enumDeviceDrivers{psapi, "EnumDeviceDrivers"};
+    Bound<decltype(&::GetDeviceDriverBaseNameA)> getDriverBaseName{psapi,
+                                                                   "GetDeviceDriverBaseNameA"};
+    Bound<decltype(&::GetDeviceDriverFileNameA)> getDriverFileName{psapi,
+                                                                   "GetDeviceDriverFileNameA"};
+
+    Bound<DWORD(WINAPI*)(LPCSTR, LPDWORD)> getVersionInfoSize{version, "GetFileVersionInfoSizeA"};
+    Bound<BOOL(WINAPI*)(LPCSTR, DWORD, DWORD, LPVOID)> getVersionInfo{version,
+                                                                      "GetFileVersionInfoA"};
+    Bound<BOOL(WINAPI*)(LPCVOID, LPCSTR, LPVOID*, PUINT)> verQueryValue{version,
+                                                                        "VerQueryValueA"};
+};
+
+WindowsOs::WindowsOs() : bound_(std::make_unique<Bindings>()) {}
+WindowsOs::~WindowsOs() = default;
+
+DWORD WindowsOs::GetLastError() { return ::GetLastError(); }
+
+HANDLE WindowsOs::OpenProcess(DWORD access, BOOL inherit, DWORD pid) {
+    return ::OpenProcess(access, inherit, pid);
+}
+
+BOOL WindowsOs::CloseHandle(HANDLE handle) { return ::CloseHandle(handle); }
+
+DWORD WindowsOs::GetPriorityClass(HANDLE process) { return ::GetPriorityClass(process); }
+
+SIZE_T WindowsOs::VirtualQueryEx(HANDLE process, LPCVOID address, MEMORY_BASIC_INFORMATION* info,
+                                 SIZE_T length) {
+    return ::VirtualQueryEx(process, address, info, length);
+}
+
+DWORD WindowsOs::GetModuleFileNameA(HMODULE module, LPSTR buffer, DWORD size) {
+    return ::GetModuleFileNameA(module, buffer, size);
+}
+
+DWORD WindowsOs::FormatMessageA(DWORD flags, DWORD code, DWORD language, LPSTR buffer,
+                                DWORD size) {
+    return ::FormatMessageA(flags, nullptr, code, language, buffer, size, nullptr);
+}
+
+int WindowsOs::GetLocaleInfoA(LCID locale, LCTYPE type, LPSTR buffer, int size) {
+    return ::GetLocaleInfoA(locale, type, buffer, size);
+}
+
+BOOL WindowsOs::GetFileAttributesExA(LPCSTR path, WIN32_FILE_ATTRIBUTE_DATA* data) {
+    return ::GetFileAttributesExA(path, GetFileExInfoStandard, data);
+}
+
+BOOL WindowsOs::FileTimeToLocalFileTime(const FILETIME* utc, FILETIME* local) {
+    return ::FileTimeToLocalFileTime(utc, local);
+}
+
+BOOL WindowsOs::FileTimeToSystemTime(const FILETIME* time, SYSTEMTIME* out) {
+    return ::FileTimeToSystemTime(time, out);
+}
+
+int WindowsOs::GetDateFormatA(LCID locale, DWORD flags, const SYSTEMTIME* time, LPCSTR format,
+                              LPSTR buffer, int size) {
+    return ::GetDateFormatA(locale, flags, time, format, buffer, size);
+}
+
+int WindowsOs::GetTimeFormatA(LCID locale, DWORD flags, const SYSTEMTIME* time, LPCSTR format,
+                              LPSTR buffer, int size) {
+    return ::GetTimeFormatA(locale, flags, time, format, buffer, size);
+}
+
+BOOL WindowsOs::EnumProcesses(DWORD* ids, DWORD bytes, DWORD* bytesReturned) {
+    return bound_->enumProcesses.Get(*this)(ids, bytes, bytesReturned);
+}
+
+BOOL WindowsOs::EnumProcessModules(HANDLE process, HMODULE* modules, DWORD bytes,
+                                   DWORD* bytesNeeded) {
+    return bound_->enumProcessModules.Get(*this)(process, modules, bytes, bytesNeeded);
+}
+
+DWORD WindowsOs::GetModuleBaseNameA(HANDLE process, HMODULE module, LPSTR buffer, DWORD size) {
+    return bound_->getModuleBaseName.Get(*this)(process, module, buffer, size);
+}
+
+DWORD WindowsOs::GetModuleFileNameExA(HANDLE process, HMODULE module, LPSTR buffer,
+                                      DWORD size) {
+    return bound_->getModuleFileNameEx.Get(*this)(process, module, buffer, size);
+}
+
+BOOL WindowsOs::GetModuleInformation(HANDLE process, HMODULE module, MODULEINFO* info,
+                                     DWORD size) {
+    return bound_->getModuleInformation.Get(*this)(process, module, info, size);
+}
+
+BOOL WindowsOs::GetProcessMemoryInfo(HANDLE process, PROCESS_MEMORY_COUNTERS* counters,
+                                     DWORD size) {
+    return bound_->getProcessMemoryInfo.Get(*this)(process, counters, size);
+}
+
+BOOL WindowsOs::EnumDeviceDrivers(LPVOID* bases, DWORD bytes, DWORD* bytesNeeded) {
+    return bound_->enumDeviceDrivers.Get(*this)(bases, bytes, bytesNeeded);
+}
+
+DWORD WindowsOs::GetDeviceDriverBaseNameA(LPVOID base, LPSTR buffer, DWORD size) {
+    return bound_->getDriverBaseName.Get(*this)(base, buffer, size);
+}
+
+DWORD WindowsOs::GetDeviceDriverFileNameA(LPVOID base, LPSTR buffer, DWORD size) {
+    return bound_->getDriverFileName.Get(*this)(base, buffer, size);
+}
+
+DWORD WindowsOs::GetFileVersionInfoSizeA(LPCSTR path, DWORD* handle) {
+    return bound_->getVersionInfoSize.Get(*this)(path, handle);
+}
+
+BOOL WindowsOs::GetFileVersionInfoA(LPCSTR path, DWORD handle, DWORD size, LPVOID data) {
+    return bound_->getVersionInfo.Get(*this)(path, handle, size, data);
+}
+
+BOOL WindowsOs::VerQueryValueA(LPCVOID block, LPCSTR subBlock, LPVOID* value, UINT* length) {
+    return bound_->verQueryValue.Get(*this)(block, subBlock, value, length);
+}
+
+LRESULT WindowsOs::SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    return ::SendMessageA(window, message, wParam, lParam);
+}
+
+int WindowsOs::MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
+    return ::MessageBoxA(owner, text, caption, type);
+}
+
+HINSTANCE WindowsOs::ShellExecuteA(HWND owner, LPCSTR verb, LPCSTR file, LPCSTR parameters,
+                                   LPCSTR directory, INT show) {
+    return ::ShellExecuteA(owner, verb, file, parameters, directory, show);
+}
+
+BOOL WindowsOs::OpenClipboard(HWND owner) { return ::OpenClipboard(owner); }
+BOOL WindowsOs::EmptyClipboard() { return ::EmptyClipboard(); }
+HANDLE WindowsOs::SetClipboardData(UINT format, HANDLE data) {
+    return ::SetClipboardData(format, data);
+}
+BOOL WindowsOs::CloseClipboard() { return ::CloseClipboard(); }
+HGLOBAL WindowsOs::GlobalAlloc(UINT flags, SIZE_T bytes) { return ::GlobalAlloc(flags, bytes); }
+LPVOID WindowsOs::GlobalLock(HGLOBAL memory) { return ::GlobalLock(memory); }
+BOOL WindowsOs::GlobalUnlock(HGLOBAL memory) { return ::GlobalUnlock(memory); }
+HGLOBAL WindowsOs::GlobalFree(HGLOBAL memory) { return ::GlobalFree(memory); }
+
+} // namespace sys

@@ -1,0 +1,73 @@
+#pragma once
+// The product's Os: straight calls into Windows. PSAPI.DLL and version.dll are
+// bound by name on first use, from the system directory only.
+
+#include "system/os.h"
+
+#include <memory>
+
+namespace sys {
+
+class WindowsOs final : public Os {
+public:
+    WindowsOs();
+    ~WindowsOs() override;
+    WindowsOs(const WindowsOs&) = delete;
+    WindowsOs& operator=(const WindowsOs&) = delete;
+
+    DWORD GetLastError() override;
+    HANDLE OpenProcess(DWORD access, BOOL inherit, DWORD pid) override;
+    BOOL CloseHandle(HANDLE handle) override;
+    DWORD GetPriorityClass(HANDLE process) override;
+    SIZE_T VirtualQueryEx(HANDLE process, LPCVOID address, MEMORY_BASIC_INFORMATION* info,
+                          SIZE_T length) override;
+    DWORD GetModuleFileNameA(HMODULE module, LPSTR buffer, DWORD size) override;
+    DWORD FormatMessageA(DWORD flags, DWORD code, DWORD language, LPSTR buffer,
+                         DWORD size) override;
+    int GetLocaleInfoA(LCID locale, LCTYPE type, LPSTR buffer, int size) override;
+    BOOL GetFileAttributesExA(LPCSTR path, WIN32_FILE_ATTRIBUTE_DATA* data) override;
+    BOOL FileTimeToLocalFileTime(const FILETIME* utc, FILETIME* local) override;
+    BOOL FileTimeToSystemTime(const FILETIME* time, SYSTEMTIME* out) override;
+    int GetDateFormatA(LCID locale, DWORD flags, const SYSTEMTIME* time, LPCSTR format,
+                       LPSTR buffer, int size) override;
+    int GetTimeFormatA(LCID locale, DWORD flags, const SYSTEMTIME* time, LPCSTR format,
+                       LPSTR buffer, int size) override;
+
+    BOOL EnumProcesses(DWORD* ids, DWORD bytes, DWORD* bytesReturned) override;
+    BOOL EnumProcessModules(HANDLE process, HMODULE* modules, DWORD bytes,
+                            DWORD* bytesNeeded) override;
+    DWORD GetModuleBaseNameA(HANDLE process, HMODULE module, LPSTR buffer, DWORD size) override;
+    DWORD GetModuleFileNameExA(HANDLE process, HMODULE module, LPSTR buffer,
+                               DWORD size) override;
+    BOOL GetModuleInformation(HANDLE process, HMODULE module, MODULEINFO* info,
+                              DWORD size) override;
+    BOOL GetProcessMemoryInfo(HANDLE process, PROCESS_MEMORY_COUNTERS* counters,
+                              DWORD size) override;
+    BOOL EnumDeviceDrivers(LPVOID* bases, DWORD bytes, DWORD* bytesNeeded) override;
+    DWORD GetDeviceDriverBaseNameA(LPVOID base, LPSTR buffer, DWORD size) override;
+    DWORD GetDeviceDriverFileNameA(LPVOID base, LPSTR buffer, DWORD size) override;
+
+    DWORD GetFileVersionInfoSizeA(LPCSTR path, DWORD* handle) override;
+    BOOL GetFileVersionInfoA(LPCSTR path, DWORD handle, DWORD size, LPVOID data) override;
+    BOOL VerQueryValueA(LPCVOID block, LPCSTR subBlock, LPVOID* value, UINT* length) override;
+
+    LRESULT SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
+    int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) override;
+    HINSTANCE ShellExecuteA(HWND owner, LPCSTR verb, LPCSTR file, LPCSTR parameters,
+                            LPCSTR directory, INT show) override;
+
+    BOOL OpenClipboard(HWND owner) override;
+    BOOL EmptyClipboard() override;
+    HANDLE SetClipboardData(UINT format, HANDLE data) override;
+    BOOL CloseClipboard() override;
+    HGLOBAL GlobalAlloc(UINT flags, SIZE_T bytes) override;
+    LPVOID GlobalLock(HGLOBAL memory) override;
+    BOOL GlobalUnlock(HGLOBAL memory) override;
+    HGLOBAL GlobalFree(HGLOBAL memory) override;
+
+private:
+    struct Bindings;
+    std::unique_ptr<Bindings> bound_;
+};
+
+} // namespace sys
