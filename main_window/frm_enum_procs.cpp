@@ -4,6 +4,9 @@
 #include "app/uncaught_error.h"
 #include "memory_map/frm_mem_map.h"
 #include "system/bas_enum_procs.h"
+#include "system/handles.h"
+#include "system/number_text.h"
+#include "system/version_summary.h"
 
 namespace main_window {
 
@@ -81,6 +84,10 @@ LRESULT frmEnumProcs::HandleMessage(HWND window, UINT message, WPARAM wParam, LP
     case WM_CREATE:
         window_ = window;
         CreateControls();
+        bar_.Attach(window, scale_);
+        return 0;
+    case WM_PAINT:
+        OnPaint();
         return 0;
     case WM_ACTIVATE:
         OnActivate(wParam, lParam);
@@ -198,17 +205,38 @@ void frmEnumProcs::SetLabel(MainControl label, const std::string& caption) {
     app::SetCaption(Control(label), caption, IsFittingLabel(label));
 }
 
+void frmEnumProcs::OnPaint() {
+    sys::PaintDc paint(window_);
+    bar_.Show(paint.Get(), paint.Area());
+}
+
 void frmEnumProcs::ClearAll() {
     app::ClearList(Control(MainControl::lstModules));
     SetLabel(MainControl::lblModules, "No modules");
-    SetLabel(MainControl::lblPageFaults, "Page Faults: ");
-    SetLabel(MainControl::lblWorkingSet, "Working Set Size: ");
-    SetLabel(MainControl::lblPageFile, "Page File Usage: ");
-    lNumModules = 0;
+    SetCounterPrefixes();
+    modules_.lNumModules = 0;
     ShowMemoryMap();
 }
 
-void frmEnumProcs::GetDrivers() {}
+void frmEnumProcs::SetCounterPrefixes() {
+    SetLabel(MainControl::lblPageFaults, "Page Faults: ");
+    SetLabel(MainControl::lblWorkingSet, "Working Set Size: ");
+    SetLabel(MainControl::lblPageFile, "Page File Usage: ");
+}
+
+// The module side as ClearAll leaves it, the counters untouched.
+void frmEnumProcs::ClearModuleSide() {
+    app::ClearList(Control(MainControl::lstModules));
+    SetLabel(MainControl::lblModules, "No modules");
+    modules_.lNumModules = 0;
+    ShowMemoryMap();
+}
+
+void frmEnumProcs::GetDrivers() {
+    drivers_ = ReadDrivers(os_);
+    app::ReplaceListRows(Control(MainControl::lstDrivers), DriverLines(drivers_));
+    SetLabel(MainControl::lblDrivers, DriversCaption(drivers_.lNumDrivers));
+}
 
 void frmEnumProcs::GetProcesses() { snapshot_ = TakeProcessSnapshot(os_); }
 
@@ -217,7 +245,10 @@ void frmEnumProcs::FillProcessList() {
     SetLabel(MainControl::lblProcesses, ProcessCountCaption(snapshot_.lNumProcesses));
 }
 
-void frmEnumProcs::ShowMemoryMap() {}
+void frmEnumProcs::ShowMemoryMap() {
+    bar_.Paint(BarBoxes(kRectMem, modules_.lModuleBases, modules_.lModuleSizes,
+                        modules_.lNumModules, drivers_.uDriverBases, drivers_.lNumDrivers));
+}
 
 void frmEnumProcs::lstProcesses_Click() {
     int row = app::SelectedRow(Control(MainControl::lstProcesses));
@@ -230,13 +261,99 @@ void frmEnumProcs::lstProcesses_Click() {
 }
 
 void frmEnumProcs::GetInfoForProcess(int32_t iProc) {
-    size_t index = static_cast<size_t>(iProc - 1);
+    auto index = static_cast<size_t>(iProc - 1);
     app::SetText(Control(MainControl::txtStatus), snapshot_.sProcPaths.at(index));
+    sys::ProcessHandle process(os_, basEnumProcs::OpenProcessQuery(os_, snapshot_.lPIDs.at(index)));
+    if (!process) {
+        ClearAll();
+        return;
+    }
+    PROCESS_MEMORY_COUNTERS counters{};
+    counters.cb = sizeof counters;
+    if (!os_.GetProcessMemoryInfo(process.Get(), &counters, sizeof counters)) {
+        DWORD error = os_.GetLastError();
+        // Nothing of the previously selected process may stay under the new selection.
+        ClearAll();
+        app::SetText(Control(MainControl::txtStatus),
+                     basEnumProcs::GetErrorText(os_, static_cast<int32_t>(error)));
+        return;
+    }
+    ShowCounters(counters);
+    GetModules(process.Get());
 }
 
-void frmEnumProcs::lstModules_Click() {}
+void frmEnumProcs::ShowCounters(const PROCESS_MEMORY_COUNTERS& counters) {
+    sys::ThousandsFormat format(os_);
+    SetLabel(MainControl::lblPageFaults, "Page Faults: " + format.Format(counters.PageFaultCount));
+    SetLabel(MainControl::lblWorkingSet,
+             "Working Set Size: " + format.Format(counters.WorkingSetSize));
+    SetLabel(MainControl::lblPageFile, "Page File Usage: " + format.Format(counters.PagefileUsage));
+}
 
-void frmEnumProcs::lstDrivers_Click() {}
+bool frmEnumProcs::GetModules(HANDLE hThisProcess) {
+    if (hThisProcess == nullptr) {
+        return false;
+    }
+    ModuleListing listing = ReadModules(os_, hThisProcess);
+    if (!listing.succeeded) {
+        // The list would otherwise go on showing the previous process's modules.
+        ClearModuleSide();
+        app::SetText(Control(MainControl::txtStatus),
+                     basEnumProcs::GetErrorText(os_, static_cast<int32_t>(listing.error)));
+        return false;
+    }
+    modules_ = std::move(listing.table);
+    sys::ThousandsFormat format(os_);
+    app::ReplaceListRows(Control(MainControl::lstModules), ModuleLines(modules_, format));
+    SetLabel(MainControl::lblModules, ModulesCaption(modules_, format));
+    ShowMemoryMap();
+    return true;
+}
+
+void frmEnumProcs::FlashWhite(const TwipsBox& mark) {
+    ShowMemoryMap();
+    std::vector<TwipsBox> boxes{mark};
+    for (const TwipsBox& tick : TickBoxes(kRectMem)) {
+        boxes.push_back(tick);
+    }
+    bar_.Paint(boxes);
+}
+
+void frmEnumProcs::FlashModuleWhite(int32_t idx) {
+    auto k = static_cast<size_t>(idx - 1);
+    FlashWhite(MarkBox(kRectMem, static_cast<uint32_t>(modules_.lModuleBases.at(k)),
+                       BarOffset(static_cast<uint32_t>(modules_.lModuleSizes.at(k)),
+                                 kRectMem.width)));
+}
+
+void frmEnumProcs::FlashDriverWhite(int32_t idx) {
+    auto k = static_cast<size_t>(idx - 1);
+    FlashWhite(MarkBox(kRectMem, drivers_.uDriverBases.at(k), kDriverMarkWidth));
+}
+
+void frmEnumProcs::lstModules_Click() {
+    int row = app::SelectedRow(Control(MainControl::lstModules));
+    if (row < 0) {
+        return;
+    }
+    FlashModuleWhite(row + 1);
+    const std::string& path = modules_.sModulePaths.at(static_cast<size_t>(row));
+    app::SetText(Control(MainControl::txtFilePath), path);
+    app::SetText(Control(MainControl::txtVersionInfo), basEnumProcs::GetVersionSummary(os_, path));
+    ::SendMessageA(Control(MainControl::lstDrivers), LB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+}
+
+void frmEnumProcs::lstDrivers_Click() {
+    int row = app::SelectedRow(Control(MainControl::lstDrivers));
+    if (row < 0) {
+        return;
+    }
+    FlashDriverWhite(row + 1);
+    app::SetText(Control(MainControl::txtFilePath),
+                 drivers_.sDriverPaths.at(static_cast<size_t>(row)));
+    app::SetText(Control(MainControl::txtVersionInfo), "");
+    ::SendMessageA(Control(MainControl::lstModules), LB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+}
 
 void frmEnumProcs::cmdMemMap_Click() {
     int row = app::SelectedRow(Control(MainControl::lstProcesses));

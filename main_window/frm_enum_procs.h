@@ -3,6 +3,9 @@
 // process's details and the address-space bar.
 
 #include "app/controls.h"
+#include "main_window/address_bar.h"
+#include "main_window/driver_table.h"
+#include "main_window/module_table.h"
 #include "main_window/main_layout.h"
 #include "main_window/process_snapshot.h"
 #include "system/handles.h"
@@ -32,6 +35,9 @@ public:
     HWND Handle() const { return window_; }
     HWND Control(MainControl control) const { return controls_[static_cast<int>(control)]; }
     const ProcessSnapshot& Snapshot() const { return snapshot_; }
+    const ModuleTable& Modules() const { return modules_; }
+    const DriverTable& Drivers() const { return drivers_; }
+    const AddressBar& Bar() const { return bar_; }
     const app::TwipsScale& Scale() const { return scale_; }
     sys::Os& GetOs() { return os_; }
 
@@ -52,6 +58,9 @@ public:
     void FillProcessList();
     void ShowMemoryMap();
     void GetInfoForProcess(int32_t iProc);
+    bool GetModules(HANDLE hThisProcess);
+    void FlashModuleWhite(int32_t idx);
+    void FlashDriverWhite(int32_t idx);
 
     LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
@@ -62,6 +71,11 @@ private:
     void OnCommand(int id, int notification);
     bool CountsAsActivation(HWND previous);
     void SetLabel(MainControl label, const std::string& caption);
+    void ClearModuleSide();
+    void SetCounterPrefixes();
+    void ShowCounters(const PROCESS_MEMORY_COUNTERS& counters);
+    void FlashWhite(const TwipsBox& mark);
+    void OnPaint();
 
     sys::Os& os_;
     HINSTANCE instance_;
@@ -73,7 +87,9 @@ private:
     bool activatedBefore_ = false;
 
     ProcessSnapshot snapshot_;
-    int32_t lNumModules = 0;
+    ModuleTable modules_;
+    DriverTable drivers_;
+    AddressBar bar_;
 };
 
 } // namespace main_window

@@ -3,14 +3,13 @@
 #include "system/bas_enum_procs.h"
 #include "system/growing_enumeration.h"
 #include "system/handles.h"
+#include "system/name_query.h"
 
 #include <algorithm>
 
 namespace main_window {
 
 namespace {
-
-constexpr DWORD kNameBuffer = 260;
 
 std::vector<int32_t> SortedProcessIds(sys::Os& os) {
     auto reply = sys::EnumerateGrowing<DWORD>([&os](DWORD* ids, DWORD bytes, DWORD* written,
@@ -30,12 +29,6 @@ std::vector<int32_t> SortedProcessIds(sys::Os& os) {
     return ids;
 }
 
-template <typename Query> std::string QueryName(Query query) {
-    char buffer[kNameBuffer] = {};
-    query(buffer, kNameBuffer);
-    return basEnumProcs::StripNul(buffer, kNameBuffer);
-}
-
 void DescribeProcess(sys::Os& os, int32_t processId, std::string& name, std::string& path,
                      std::string& priority) {
     name = path = SpecialProcessName(processId);
@@ -49,10 +42,10 @@ void DescribeProcess(sys::Os& os, int32_t processId, std::string& name, std::str
     if (mainModule == nullptr) {
         return;
     }
-    name = QueryName([&](char* buffer, DWORD size) {
+    name = sys::QueryName([&](char* buffer, DWORD size) {
         os.GetModuleBaseNameA(process.Get(), mainModule, buffer, size);
     });
-    path = QueryName([&](char* buffer, DWORD size) {
+    path = sys::QueryName([&](char* buffer, DWORD size) {
         os.GetModuleFileNameExA(process.Get(), mainModule, buffer, size);
     });
     priority = PriorityClassName(os.GetPriorityClass(process.Get()));

@@ -1,0 +1,578 @@
+#include "tests/fake_os.h"
+
+#include <shellapi.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+namespace fake {
+
+namespace {
+
+template <typename T> uint32_t AsAddress(T value) {
+    return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(value));
+}
+
+} // namespace
+
+FakeOs::FakeOs() {
+    messages[0] = "The operation completed successfully.\r\n";
+    messages[2] = "File not found.\r\n";
+    messages[5] = "Access denied.\r\n";
+    messages[6] = "Invalid handle.\r\n";
+    messages[87] = "Invalid parameter.\r\n";
+    messages[299] = "Only part of a ReadProcessMemory or WriteProcessMemory request was completed.\r\n";
+    messages[1813] = "The specified resource type cannot be found in the image file.\r\n";
+}
+
+void FakeOs::Fail(const std::string& call, DWORD error, int onCall) {
+    failures_.insert({call, Failure{error, onCall}});
+}
+
+void FakeOs::Before(const std::string& call, std::function<void()> action) {
+    before_[call] = std::move(action);
+}
+
+void FakeOs::ResetCounts() {
+    calls.clear();
+    enumProcessesSizes.clear();
+    enumModulesSizes.clear();
+    enumDriversSizes.clear();
+    openAccessMasks.clear();
+    messageBoxes.clear();
+    shellCalls.clear();
+    opened = closed = badCloses = 0;
+}
+
+bool FakeOs::Enter(const std::string& call) {
+    int number = ++calls[call];
+    auto action = before_.find(call);
+    if (action != before_.end()) {
+        action->second();
+    }
+    auto [first, last] = failures_.equal_range(call);
+    for (auto failure = first; failure != last; ++failure) {
+        if (failure->second.onCall == 0 || failure->second.onCall == number) {
+            lastError_ = failure->second.error;
+            return true;
+        }
+    }
+    return false;
+}
+
+Process* FakeOs::ProcessOf(HANDLE handle) {
+    auto open = openHandles_.find(handle);
+    if (open == openHandles_.end()) {
+        return nullptr;
+    }
+    auto process = processes.find(open->second);
+    return process == processes.end() ? nullptr : &process->second;
+}
+
+const Module* FakeOs::ModuleOf(HANDLE process, HMODULE module) {
+    Process* owner = ProcessOf(process);
+    if (owner == nullptr) {
+        return nullptr;
+    }
+    for (const Module& candidate : owner->modules) {
+        if (candidate.base == AsAddress(module)) {
+            return &candidate;
+        }
+    }
+    return nullptr;
+}
+
+const Driver* FakeOs::DriverAt(LPVOID base) {
+    for (const Driver& driver : drivers) {
+        if (driver.base == AsAddress(base)) {
+            return &driver;
+        }
+    }
+    return nullptr;
+}
+
+// Copies like the A functions: truncated to the buffer, NUL-terminated when it fits.
+DWORD FakeOs::CopyName(const std::string& text, LPSTR buffer, DWORD size) {
+    if (size == 0) {
+        return 0;
+    }
+    DWORD length = static_cast<DWORD>(std::min<size_t>(text.size(), size));
+    std::memcpy(buffer, text.data(), length);
+    if (length < size) {
+        buffer[length] = '\0';
+    }
+    return length;
+}
+
+HANDLE FakeOs::OpenProcess(DWORD access, BOOL, DWORD pid) {
+    openAccessMasks.push_back(access);
+    if (Enter("OpenProcess")) {
+        return nullptr;
+    }
+    auto process = processes.find(pid);
+    if (process == processes.end()) {
+        lastError_ = ERROR_INVALID_PARAMETER;
+        return nullptr;
+    }
+    if (process->second.openError != 0) {
+        lastError_ = process->second.openError;
+        return nullptr;
+    }
+    auto handle = reinterpret_cast<HANDLE>(nextHandle_);
+    nextHandle_ += 4;
+    openHandles_[handle] = pid;
+    ++opened;
+    return handle;
+}
+
+BOOL FakeOs::CloseHandle(HANDLE handle) {
+    bool fails = Enter("CloseHandle");
+    if (openHandles_.erase(handle) == 0) {
+        ++badCloses;
+        lastError_ = ERROR_INVALID_HANDLE;
+        return FALSE;
+    }
+    ++closed;
+    return fails ? FALSE : TRUE;
+}
+
+DWORD FakeOs::GetPriorityClass(HANDLE handle) {
+    if (Enter("GetPriorityClass")) {
+        return 0;
+    }
+    Process* process = ProcessOf(handle);
+    if (process == nullptr) {
+        lastError_ = ERROR_INVALID_HANDLE;
+        return 0;
+    }
+    return process->priority;
+}
+
+SIZE_T FakeOs::VirtualQueryEx(HANDLE handle, LPCVOID address, MEMORY_BASIC_INFORMATION* info,
+                              SIZE_T length) {
+    if (Enter("VirtualQueryEx")) {
+        return 0;
+    }
+    Process* process = ProcessOf(handle);
+    if (process == nullptr || length < sizeof *info) {
+        lastError_ = process == nullptr ? ERROR_INVALID_HANDLE : ERROR_BAD_LENGTH;
+        return 0;
+    }
+    uint64_t at = AsAddress(address);
+    for (const MEMORY_BASIC_INFORMATION& region : process->regions) {
+        uint64_t base = AsAddress(region.BaseAddress);
+        if (at >= base && at < base + region.RegionSize) {
+            *info = region;
+            return sizeof *info;
+        }
+    }
+    lastError_ = ERROR_INVALID_PARAMETER;
+    return 0;
+}
+
+DWORD FakeOs::GetModuleFileNameA(HMODULE module, LPSTR buffer, DWORD size) {
+    if (Enter("GetModuleFileNameA") || module != nullptr) {
+        if (module != nullptr) {
+            lastError_ = ERROR_MOD_NOT_FOUND;
+        }
+        return 0;
+    }
+    return CopyName(ownExePath, buffer, size);
+}
+
+DWORD FakeOs::FormatMessageA(DWORD, DWORD code, DWORD, LPSTR buffer, DWORD size) {
+    if (Enter("FormatMessageA")) {
+        return 0;
+    }
+    auto message = messages.find(code);
+    if (message == messages.end()) {
+        lastError_ = ERROR_MR_MID_NOT_FOUND;
+        return 0;
+    }
+    if (message->second.size() >= size) {
+        lastError_ = ERROR_INSUFFICIENT_BUFFER;
+        return 0;
+    }
+    return CopyName(message->second, buffer, size);
+}
+
+int FakeOs::GetLocaleInfoA(LCID, LCTYPE type, LPSTR buffer, int size) {
+    if (Enter("GetLocaleInfoA")) {
+        return 0;
+    }
+    const std::string& text = type == LOCALE_STHOUSAND ? thousandsSeparator : grouping;
+    if (static_cast<int>(text.size()) >= size) {
+        lastError_ = ERROR_INSUFFICIENT_BUFFER;
+        return 0;
+    }
+    CopyName(text, buffer, static_cast<DWORD>(size));
+    return static_cast<int>(text.size()) + 1;
+}
+
+BOOL FakeOs::GetFileAttributesExA(LPCSTR path, WIN32_FILE_ATTRIBUTE_DATA* data) {
+    if (Enter("GetFileAttributesExA")) {
+        return FALSE;
+    }
+    auto file = versionFiles.find(path);
+    if (file == versionFiles.end()) {
+        lastError_ = ERROR_FILE_NOT_FOUND;
+        return FALSE;
+    }
+    *data = WIN32_FILE_ATTRIBUTE_DATA{};
+    data->ftLastWriteTime = file->second.lastWrite;
+    return TRUE;
+}
+
+BOOL FakeOs::FileTimeToLocalFileTime(const FILETIME* utc, FILETIME* local) {
+    if (Enter("FileTimeToLocalFileTime")) {
+        return FALSE;
+    }
+    *local = *utc; // the fake lives in UTC
+    return TRUE;
+}
+
+BOOL FakeOs::FileTimeToSystemTime(const FILETIME* time, SYSTEMTIME* out) {
+    if (Enter("FileTimeToSystemTime")) {
+        return FALSE;
+    }
+    return ::FileTimeToSystemTime(time, out);
+}
+
+int FakeOs::GetDateFormatA(LCID, DWORD, const SYSTEMTIME* time, LPCSTR, LPSTR buffer, int size) {
+    if (Enter("GetDateFormatA")) {
+        return 0;
+    }
+    char text[32];
+    std::snprintf(text, sizeof text, "%02u/%02u/%04u", time->wMonth, time->wDay, time->wYear);
+    if (size == 0) {
+        return static_cast<int>(std::strlen(text)) + 1;
+    }
+    return static_cast<int>(CopyName(text, buffer, static_cast<DWORD>(size))) + 1;
+}
+
+int FakeOs::GetTimeFormatA(LCID, DWORD, const SYSTEMTIME* time, LPCSTR, LPSTR buffer, int size) {
+    if (Enter("GetTimeFormatA")) {
+        return 0;
+    }
+    char text[32];
+    std::snprintf(text, sizeof text, "%02u:%02u:%02u", time->wHour, time->wMinute,
+                  time->wSecond);
+    if (size == 0) {
+        return static_cast<int>(std::strlen(text)) + 1;
+    }
+    return static_cast<int>(CopyName(text, buffer, static_cast<DWORD>(size))) + 1;
+}
+
+BOOL FakeOs::EnumProcesses(DWORD* ids, DWORD bytes, DWORD* bytesReturned) {
+    enumProcessesSizes.push_back(bytes);
+    if (Enter("EnumProcesses")) {
+        return FALSE;
+    }
+    std::vector<DWORD> order = processOrder;
+    if (order.empty()) {
+        for (const auto& entry : processes) {
+            order.push_back(entry.first);
+        }
+    }
+    // Like the system: as many ids as fit, and the bytes written.
+    size_t fit = std::min<size_t>(order.size(), bytes / sizeof(DWORD));
+    std::copy_n(order.begin(), fit, ids);
+    *bytesReturned = static_cast<DWORD>(fit * sizeof(DWORD));
+    return TRUE;
+}
+
+BOOL FakeOs::EnumProcessModules(HANDLE handle, HMODULE* modules, DWORD bytes,
+                                DWORD* bytesNeeded) {
+    enumModulesSizes.push_back(bytes);
+    if (Enter("EnumProcessModules")) {
+        return FALSE;
+    }
+    Process* process = ProcessOf(handle);
+    if (process == nullptr) {
+        lastError_ = ERROR_INVALID_HANDLE;
+        return FALSE;
+    }
+    std::vector<uint32_t> handles = process->moduleHandles;
+    if (handles.empty()) {
+        for (const Module& module : process->modules) {
+            handles.push_back(module.base);
+        }
+    }
+    size_t fit = std::min<size_t>(handles.size(), bytes / sizeof(HMODULE));
+    for (size_t i = 0; i < fit; ++i) {
+        modules[i] = reinterpret_cast<HMODULE>(static_cast<uintptr_t>(handles[i]));
+    }
+    *bytesNeeded = static_cast<DWORD>(handles.size() * sizeof(HMODULE));
+    return TRUE;
+}
+
+DWORD FakeOs::GetModuleBaseNameA(HANDLE process, HMODULE module, LPSTR buffer, DWORD size) {
+    if (Enter("GetModuleBaseNameA")) {
+        return 0;
+    }
+    const Module* found = ModuleOf(process, module);
+    if (found == nullptr) {
+        lastError_ = ERROR_INVALID_HANDLE;
+        return 0;
+    }
+    return CopyName(found->name, buffer, size);
+}
+
+DWORD FakeOs::GetModuleFileNameExA(HANDLE process, HMODULE module, LPSTR buffer, DWORD size) {
+    if (Enter("GetModuleFileNameExA")) {
+        return 0;
+    }
+    const Module* found = ModuleOf(process, module);
+    if (found == nullptr) {
+        lastError_ = ERROR_INVALID_HANDLE;
+        return 0;
+    }
+    return CopyName(found->path, buffer, size);
+}
+
+BOOL FakeOs::GetModuleInformation(HANDLE process, HMODULE module, MODULEINFO* info,
+                                  DWORD size) {
+    if (Enter("GetModuleInformation")) {
+        return FALSE;
+    }
+    const Module* found = ModuleOf(process, module);
+    if (found == nullptr || size < sizeof *info) {
+        lastError_ = ERROR_INVALID_HANDLE;
+        return FALSE;
+    }
+    info->lpBaseOfDll = reinterpret_cast<LPVOID>(static_cast<uintptr_t>(found->base));
+    info->SizeOfImage = found->size;
+    info->EntryPoint = nullptr;
+    return TRUE;
+}
+
+BOOL FakeOs::GetProcessMemoryInfo(HANDLE handle, PROCESS_MEMORY_COUNTERS* counters,
+                                  DWORD size) {
+    if (Enter("GetProcessMemoryInfo")) {
+        return FALSE;
+    }
+    Process* process = ProcessOf(handle);
+    if (process == nullptr || size < sizeof *counters) {
+        lastError_ = ERROR_INVALID_HANDLE;
+        return FALSE;
+    }
+    *counters = process->counters;
+    counters->cb = sizeof *counters;
+    return TRUE;
+}
+
+BOOL FakeOs::EnumDeviceDrivers(LPVOID* bases, DWORD bytes, DWORD* bytesNeeded) {
+    enumDriversSizes.push_back(bytes);
+    if (Enter("EnumDeviceDrivers")) {
+        return FALSE;
+    }
+    size_t fit = std::min<size_t>(drivers.size(), bytes / sizeof(LPVOID));
+    for (size_t i = 0; i < fit; ++i) {
+        bases[i] = reinterpret_cast<LPVOID>(static_cast<uintptr_t>(drivers[i].base));
+    }
+    *bytesNeeded = static_cast<DWORD>(drivers.size() * sizeof(LPVOID));
+    return TRUE;
+}
+
+DWORD FakeOs::GetDeviceDriverBaseNameA(LPVOID base, LPSTR buffer, DWORD size) {
+    if (Enter("GetDeviceDriverBaseNameA")) {
+        return 0;
+    }
+    const Driver* driver = DriverAt(base);
+    if (driver == nullptr) {
+        lastError_ = ERROR_INVALID_PARAMETER;
+        return 0;
+    }
+    return CopyName(driver->name, buffer, size);
+}
+
+DWORD FakeOs::GetDeviceDriverFileNameA(LPVOID base, LPSTR buffer, DWORD size) {
+    if (Enter("GetDeviceDriverFileNameA")) {
+        return 0;
+    }
+    const Driver* driver = DriverAt(base);
+    if (driver == nullptr) {
+        lastError_ = ERROR_INVALID_PARAMETER;
+        return 0;
+    }
+    return CopyName(driver->path, buffer, size);
+}
+
+DWORD FakeOs::GetFileVersionInfoSizeA(LPCSTR path, DWORD* handle) {
+    if (handle != nullptr) {
+        *handle = 0;
+    }
+    if (Enter("GetFileVersionInfoSizeA")) {
+        return 0;
+    }
+    auto file = versionFiles.find(path);
+    if (file == versionFiles.end()) {
+        lastError_ = ERROR_FILE_NOT_FOUND;
+        return 0;
+    }
+    if (file->second.data.empty()) {
+        lastError_ = ERROR_RESOURCE_TYPE_NOT_FOUND;
+        return 0;
+    }
+    return static_cast<DWORD>(file->second.data.size());
+}
+
+BOOL FakeOs::GetFileVersionInfoA(LPCSTR path, DWORD, DWORD size, LPVOID data) {
+    if (Enter("GetFileVersionInfoA")) {
+        return FALSE;
+    }
+    auto file = versionFiles.find(path);
+    if (file == versionFiles.end()) {
+        lastError_ = ERROR_FILE_NOT_FOUND;
+        return FALSE;
+    }
+    std::memcpy(data, file->second.data.data(), std::min<size_t>(size, file->second.data.size()));
+    lastVersionFile_ = &file->second;
+    lastVersionBlock_ = static_cast<const BYTE*>(data);
+    return TRUE;
+}
+
+BOOL FakeOs::VerQueryValueA(LPCVOID block, LPCSTR subBlock, LPVOID* value, UINT* length) {
+    if (Enter("VerQueryValueA")) {
+        return FALSE;
+    }
+    if (lastVersionFile_ == nullptr || block != lastVersionBlock_) {
+        lastError_ = ERROR_INVALID_PARAMETER;
+        return FALSE;
+    }
+    for (const auto& [name, found] : lastVersionFile_->values) {
+        if (::lstrcmpiA(name.c_str(), subBlock) == 0) {
+            *value = const_cast<BYTE*>(lastVersionBlock_) + found.offset;
+            *length = found.length;
+            return TRUE;
+        }
+    }
+    lastError_ = ERROR_RESOURCE_TYPE_NOT_FOUND;
+    return FALSE;
+}
+
+LRESULT FakeOs::SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    Enter("SendMessageA");
+    return ::SendMessageA(window, message, wParam, lParam);
+}
+
+int FakeOs::MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
+    messageBoxes.push_back({owner, text ? text : "", caption ? caption : "", type});
+    if (Enter("MessageBoxA")) {
+        return 0;
+    }
+    if (messageBoxAnswers.empty()) {
+        return IDOK;
+    }
+    int answer = messageBoxAnswers.front();
+    messageBoxAnswers.pop_front();
+    return answer;
+}
+
+HINSTANCE FakeOs::ShellExecuteA(HWND owner, LPCSTR verb, LPCSTR file, LPCSTR parameters,
+                                LPCSTR directory, INT show) {
+    shellCalls.push_back({owner, verb ? verb : "", file ? file : "", parameters != nullptr,
+                          directory != nullptr, show});
+    if (Enter("ShellExecuteA")) {
+        return reinterpret_cast<HINSTANCE>(SE_ERR_NOASSOC);
+    }
+    return reinterpret_cast<HINSTANCE>(33);
+}
+
+BOOL FakeOs::OpenClipboard(HWND) {
+    if (Enter("OpenClipboard") || clipboardOpen_) {
+        if (clipboardOpen_) {
+            lastError_ = ERROR_ACCESS_DENIED;
+        }
+        return FALSE;
+    }
+    clipboardOpen_ = true;
+    return TRUE;
+}
+
+BOOL FakeOs::EmptyClipboard() {
+    if (Enter("EmptyClipboard") || !clipboardOpen_) {
+        return FALSE;
+    }
+    clipboardText.clear();
+    clipboardHasText = false;
+    return TRUE;
+}
+
+HANDLE FakeOs::SetClipboardData(UINT format, HANDLE data) {
+    if (Enter("SetClipboardData") || !clipboardOpen_ || format != CF_TEXT) {
+        return nullptr;
+    }
+    auto memory = globals_.find(static_cast<HGLOBAL>(data));
+    if (memory == globals_.end()) {
+        lastError_ = ERROR_INVALID_HANDLE;
+        return nullptr;
+    }
+    clipboardText.assign(memory->second.data(), ::strnlen(memory->second.data(),
+                                                          memory->second.size()));
+    clipboardHasText = true;
+    globals_.erase(memory); // the clipboard owns it now
+    return data;
+}
+
+BOOL FakeOs::CloseClipboard() {
+    Enter("CloseClipboard");
+    if (!clipboardOpen_) {
+        lastError_ = ERROR_CLIPBOARD_NOT_OPEN;
+        return FALSE;
+    }
+    clipboardOpen_ = false;
+    return TRUE;
+}
+
+HGLOBAL FakeOs::GlobalAlloc(UINT, SIZE_T bytes) {
+    if (Enter("GlobalAlloc")) {
+        return nullptr;
+    }
+    auto memory = reinterpret_cast<HGLOBAL>(nextGlobal_);
+    nextGlobal_ += 16;
+    globals_[memory] = std::vector<char>(bytes, '\0');
+    return memory;
+}
+
+LPVOID FakeOs::GlobalLock(HGLOBAL memory) {
+    if (Enter("GlobalLock")) {
+        return nullptr;
+    }
+    auto found = globals_.find(memory);
+    return found == globals_.end() ? nullptr : found->second.data();
+}
+
+BOOL FakeOs::GlobalUnlock(HGLOBAL memory) {
+    Enter("GlobalUnlock");
+    (void)memory;
+    lastError_ = NO_ERROR; // the lock count reached 0: FALSE with no error
+    return FALSE;
+}
+
+HGLOBAL FakeOs::GlobalFree(HGLOBAL memory) {
+    Enter("GlobalFree");
+    return globals_.erase(memory) != 0 ? nullptr : memory;
+}
+
+Process MakeProcess(const std::string& name, const std::string& path, DWORD priority) {
+    Process process;
+    process.priority = priority;
+    process.modules.push_back(Module{0x400000, 0x1A000, name, path});
+    return process;
+}
+
+MEMORY_BASIC_INFORMATION Region(uint32_t base, uint32_t size, DWORD state, DWORD type,
+                                DWORD protect) {
+    MEMORY_BASIC_INFORMATION region{};
+    region.BaseAddress = reinterpret_cast<PVOID>(static_cast<uintptr_t>(base));
+    region.AllocationBase = region.BaseAddress;
+    region.RegionSize = size;
+    region.State = state;
+    region.Type = type;
+    region.Protect = protect;
+    return region;
+}
+
+} // namespace fake

@@ -1,0 +1,197 @@
+#pragma once
+// A scripted stand-in for the operating system. Tests describe processes,
+// modules, drivers, regions and files, make any call fail with any last-error
+// code, and read back what the program asked for.
+
+#include "system/os.h"
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace fake {
+
+struct Module {
+    uint32_t base = 0;
+    uint32_t size = 0;
+    std::string name;
+    std::string path;
+};
+
+struct Process {
+    DWORD priority = NORMAL_PRIORITY_CLASS;
+    DWORD openError = 0; // non-zero: OpenProcess fails with this code
+    PROCESS_MEMORY_COUNTERS counters{};
+    // The first module is the main executable, whose name and path the
+    // snapshot shows.
+    std::vector<Module> modules;
+    // Module handles as EnumProcessModules returns them, in this order; a 0
+    // entry is a zero handle. Taken from `modules` when left empty.
+    std::vector<uint32_t> moduleHandles;
+    std::vector<MEMORY_BASIC_INFORMATION> regions;
+};
+
+struct Driver {
+    uint32_t base = 0;
+    std::string name;
+    std::string path;
+};
+
+// A value inside a file's version block, as VerQueryValueA reports it.
+struct VersionValue {
+    size_t offset = 0; // into `data`
+    UINT length = 0;   // what the query reports, hostile lengths included
+};
+
+struct VersionFile {
+    std::vector<BYTE> data;
+    std::map<std::string, VersionValue> values; // sub-block name, case as given
+    FILETIME lastWrite{};
+};
+
+struct MessageBoxCall {
+    HWND owner;
+    std::string text;
+    std::string caption;
+    UINT type;
+};
+
+struct ShellCall {
+    HWND owner;
+    std::string verb;
+    std::string file;
+    bool hasParameters;
+    bool hasDirectory;
+    INT show;
+};
+
+class FakeOs : public sys::Os {
+public:
+    FakeOs();
+
+    // --- the scripted system --------------------------------------------
+    std::map<DWORD, Process> processes;
+    // Ids as EnumProcesses returns them; when empty, the keys of `processes`.
+    std::vector<DWORD> processOrder;
+    std::vector<Driver> drivers;
+    std::map<DWORD, std::string> messages; // FormatMessage texts
+    std::map<std::string, VersionFile> versionFiles;
+    std::string thousandsSeparator = ",";
+    std::string grouping = "3;0";
+    std::string ownExePath = "C:\\Program Files\\Velmora\\velmora.exe";
+    std::deque<int> messageBoxAnswers; // IDOK when empty
+
+    // Makes the named call fail with `error`: every call, or only call number
+    // `onCall` (counted from 1 since the last ResetCounts).
+    void Fail(const std::string& call, DWORD error, int onCall = 0);
+    void ClearFailures() { failures_.clear(); }
+    // Runs before every call of that name, to change the system mid-operation.
+    void Before(const std::string& call, std::function<void()> action);
+
+    // --- what the program did ---------------------------------------------
+    std::map<std::string, int> calls;
+    std::vector<DWORD> enumProcessesSizes;      // buffer size of each call
+    std::vector<DWORD> enumModulesSizes;
+    std::vector<DWORD> enumDriversSizes;
+    std::vector<DWORD> openAccessMasks;
+    std::vector<MessageBoxCall> messageBoxes;
+    std::vector<ShellCall> shellCalls;
+    std::string clipboardText;
+    bool clipboardHasText = false;
+    int opened = 0;
+    int closed = 0;
+    int badCloses = 0; // CloseHandle of a handle not open
+    int OpenHandles() const { return static_cast<int>(openHandles_.size()); }
+    bool ClipboardOpen() const { return clipboardOpen_; }
+    int LiveGlobals() const { return static_cast<int>(globals_.size()); }
+    void ResetCounts();
+
+    // --- sys::Os ----------------------------------------------------------
+    DWORD GetLastError() override { return lastError_; }
+    HANDLE OpenProcess(DWORD access, BOOL inherit, DWORD pid) override;
+    BOOL CloseHandle(HANDLE handle) override;
+    DWORD GetPriorityClass(HANDLE process) override;
+    SIZE_T VirtualQueryEx(HANDLE process, LPCVOID address, MEMORY_BASIC_INFORMATION* info,
+                          SIZE_T length) override;
+    DWORD GetModuleFileNameA(HMODULE module, LPSTR buffer, DWORD size) override;
+    DWORD FormatMessageA(DWORD flags, DWORD code, DWORD language, LPSTR buffer,
+                         DWORD size) override;
+    int GetLocaleInfoA(LCID locale, LCTYPE type, LPSTR buffer, int size) override;
+    BOOL GetFileAttributesExA(LPCSTR path, WIN32_FILE_ATTRIBUTE_DATA* data) override;
+    BOOL FileTimeToLocalFileTime(const FILETIME* utc, FILETIME* local) override;
+    BOOL FileTimeToSystemTime(const FILETIME* time, SYSTEMTIME* out) override;
+    int GetDateFormatA(LCID locale, DWORD flags, const SYSTEMTIME* time, LPCSTR format,
+                       LPSTR buffer, int size) override;
+    int GetTimeFormatA(LCID locale, DWORD flags, const SYSTEMTIME* time, LPCSTR format,
+                       LPSTR buffer, int size) override;
+
+    BOOL EnumProcesses(DWORD* ids, DWORD bytes, DWORD* bytesReturned) override;
+    BOOL EnumProcessModules(HANDLE process, HMODULE* modules, DWORD bytes,
+                            DWORD* bytesNeeded) override;
+    DWORD GetModuleBaseNameA(HANDLE process, HMODULE module, LPSTR buffer, DWORD size) override;
+    DWORD GetModuleFileNameExA(HANDLE process, HMODULE module, LPSTR buffer,
+                               DWORD size) override;
+    BOOL GetModuleInformation(HANDLE process, HMODULE module, MODULEINFO* info,
+                              DWORD size) override;
+    BOOL GetProcessMemoryInfo(HANDLE process, PROCESS_MEMORY_COUNTERS* counters,
+                              DWORD size) override;
+    BOOL EnumDeviceDrivers(LPVOID* bases, DWORD bytes, DWORD* bytesNeeded) override;
+    DWORD GetDeviceDriverBaseNameA(LPVOID base, LPSTR buffer, DWORD size) override;
+    DWORD GetDeviceDriverFileNameA(LPVOID base, LPSTR buffer, DWORD size) override;
+
+    DWORD GetFileVersionInfoSizeA(LPCSTR path, DWORD* handle) override;
+    BOOL GetFileVersionInfoA(LPCSTR path, DWORD handle, DWORD size, LPVOID data) override;
+    BOOL VerQueryValueA(LPCVOID block, LPCSTR subBlock, LPVOID* value, UINT* length) override;
+
+    LRESULT SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
+    int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) override;
+    HINSTANCE ShellExecuteA(HWND owner, LPCSTR verb, LPCSTR file, LPCSTR parameters,
+                            LPCSTR directory, INT show) override;
+
+    BOOL OpenClipboard(HWND owner) override;
+    BOOL EmptyClipboard() override;
+    HANDLE SetClipboardData(UINT format, HANDLE data) override;
+    BOOL CloseClipboard() override;
+    HGLOBAL GlobalAlloc(UINT flags, SIZE_T bytes) override;
+    LPVOID GlobalLock(HGLOBAL memory) override;
+    BOOL GlobalUnlock(HGLOBAL memory) override;
+    HGLOBAL GlobalFree(HGLOBAL memory) override;
+
+private:
+    struct Failure {
+        DWORD error;
+        int onCall;
+    };
+
+    // Counts the call, runs its Before action, and tells whether it must fail
+    // (the last error is then set).
+    bool Enter(const std::string& call);
+    Process* ProcessOf(HANDLE handle);
+    const Module* ModuleOf(HANDLE process, HMODULE module);
+    const Driver* DriverAt(LPVOID base);
+    DWORD CopyName(const std::string& text, LPSTR buffer, DWORD size);
+
+    DWORD lastError_ = 0;
+    std::multimap<std::string, Failure> failures_;
+    std::map<std::string, std::function<void()>> before_;
+    std::map<HANDLE, DWORD> openHandles_; // handle -> pid
+    uintptr_t nextHandle_ = 0x1000;
+    bool clipboardOpen_ = false;
+    std::map<HGLOBAL, std::vector<char>> globals_;
+    uintptr_t nextGlobal_ = 0x10000;
+    const VersionFile* lastVersionFile_ = nullptr;
+    const BYTE* lastVersionBlock_ = nullptr;
+};
+
+// Process records with the common fields filled.
+Process MakeProcess(const std::string& name, const std::string& path,
+                    DWORD priority = NORMAL_PRIORITY_CLASS);
+
+MEMORY_BASIC_INFORMATION Region(uint32_t base, uint32_t size, DWORD state, DWORD type = 0,
+                                DWORD protect = 0);
+
+} // namespace fake

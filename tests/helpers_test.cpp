@@ -1,0 +1,128 @@
+#include "system/bas_enum_procs.h"
+#include "system/windows_os.h"
+#include "tests/fake_os.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+using basEnumProcs::GetErrorText;
+using basEnumProcs::RaiseWinError;
+using basEnumProcs::StripNul;
+
+namespace {
+
+bool StartsWith(const std::string& text, const std::string& prefix) {
+    return text.compare(0, prefix.size(), prefix) == 0;
+}
+
+bool EndsWith(const std::string& text, const std::string& tail) {
+    return text.size() >= tail.size() &&
+           text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+// Wine's message wording differs from Windows', so only the structure is compared.
+TEST(ErrorTextOnTheRealSystem, PrefixesAndNoClosingLineBreak) {
+    sys::WindowsOs os;
+    struct Case {
+        int32_t code;
+        const char* prefix;
+    } cases[] = {{0, "Error: 0(&H0): "},
+                 {5, "Error: 5(&H5): "},
+                 {1813, "Error: 1813(&H715): "},
+                 {123456789, "Error: 123456789(&H75BCD15): "},
+                 {-1, "Error: -1(&HFFFFFFFF): "}};
+    for (const Case& c : cases) {
+        std::string text = GetErrorText(os, c.code);
+        EXPECT_TRUE(StartsWith(text, c.prefix)) << text;
+        EXPECT_FALSE(EndsWith(text, "\r\n")) << c.code;
+        EXPECT_GT(text.size(), std::string(c.prefix).size()) << c.code;
+    }
+    EXPECT_EQ(GetErrorText(os, 123456789), "Error: 123456789(&H75BCD15): <No such error>");
+}
+
+TEST(ErrorText, DropsOneClosingLineBreakOnly) {
+    fake::FakeOs os;
+    os.messages[5] = "Access denied.\r\n";
+    os.messages[7] = "Two breaks.\r\n\r\n";
+    os.messages[8] = "No break.";
+    EXPECT_EQ(GetErrorText(os, 5), "Error: 5(&H5): Access denied.");
+    EXPECT_EQ(GetErrorText(os, 7), "Error: 7(&H7): Two breaks.\r\n");
+    EXPECT_EQ(GetErrorText(os, 8), "Error: 8(&H8): No break.");
+}
+
+TEST(ErrorText, UnknownCodeAndFailedLookup) {
+    fake::FakeOs os;
+    EXPECT_EQ(GetErrorText(os, 123456789), "Error: 123456789(&H75BCD15): <No such error>");
+    os.Fail("FormatMessageA", ERROR_MR_MID_NOT_FOUND);
+    EXPECT_EQ(GetErrorText(os, 5), "Error: 5(&H5): <No such error>");
+}
+
+TEST(ErrorText, MessageLongerThanTheFirstBufferIsShownWhole) {
+    fake::FakeOs os;
+    std::string longText(700, 'x');
+    os.messages[1234] = longText + "\r\n";
+    EXPECT_EQ(GetErrorText(os, 1234), "Error: 1234(&H4D2): " + longText);
+    EXPECT_EQ(os.calls["FormatMessageA"], 2);
+}
+
+TEST(RaiseWinError, NumberSourceAndDescription) {
+    fake::FakeOs os;
+    os.ownExePath = "C:\\Tools\\Velmora.Viewer.exe";
+    try {
+        RaiseWinError(os, 5);
+        FAIL() << "no error raised";
+    } catch (const sys::RaisedError& error) {
+        EXPECT_EQ(error.Number(), -2147192499);
+        EXPECT_EQ(error.Source(), "Velmora.Viewer.Windows");
+        EXPECT_EQ(error.Description(), "Error: 5(&H5): Access denied.");
+    }
+}
+
+TEST(RaiseWinError, NumbersWrapInThirtyTwoBits) {
+    fake::FakeOs os;
+    auto numberFor = [&os](int32_t code) {
+        try {
+            RaiseWinError(os, code);
+        } catch (const sys::RaisedError& error) {
+            return error.Number();
+        }
+        return 0;
+    };
+    EXPECT_EQ(numberFor(0), -2147192504);
+    EXPECT_EQ(numberFor(-291144), INT32_MIN);
+    EXPECT_EQ(numberFor(-291145), INT32_MAX); // below the range: wraps, still reported
+    EXPECT_EQ(numberFor(INT32_MIN), static_cast<int32_t>(0x00047148));
+}
+
+TEST(StripNul, CutsAtTheFirstNulAndNeverReadsPastTheBuffer) {
+    using namespace std::string_literals;
+    EXPECT_EQ(StripNul("abc"s), "abc");
+    EXPECT_EQ(StripNul("abc\0def"s), "abc");
+    EXPECT_EQ(StripNul("\0abc"s), "");
+    EXPECT_EQ(StripNul(""s), "");
+    char full[4] = {'w', 'x', 'y', 'z'}; // no terminator at all
+    EXPECT_EQ(StripNul(full, sizeof full), "wxyz");
+}
+
+TEST(OpenProcessQuery, AsksForQueryAndReadRightsOnly) {
+    fake::FakeOs os;
+    os.processes[8] = fake::MakeProcess("a.exe", "C:\\a.exe");
+    os.processes[12] = fake::MakeProcess("b.exe", "C:\\b.exe");
+    os.processes[12].openError = ERROR_ACCESS_DENIED;
+    HANDLE handle = basEnumProcs::OpenProcessQuery(os, 8);
+    EXPECT_NE(handle, nullptr);
+    os.CloseHandle(handle);
+    EXPECT_EQ(basEnumProcs::OpenProcessQuery(os, 12), nullptr);
+    EXPECT_EQ(os.openAccessMasks, (std::vector<DWORD>{0x410, 0x410}));
+}
+
+TEST(Hex, UpperCaseWithoutLeadingZeros) {
+    EXPECT_EQ(basEnumProcs::Hex(0), "0");
+    EXPECT_EQ(basEnumProcs::Hex(0x400000), "400000");
+    EXPECT_EQ(basEnumProcs::Hex(0x1A000), "1A000");
+    EXPECT_EQ(basEnumProcs::Hex(0x80000000u), "80000000");
+    EXPECT_EQ(basEnumProcs::Hex(0xFFFFFFFFu), "FFFFFFFF");
+}
+
+} // namespace
