@@ -1,0 +1,212 @@
+// Selecting processes, modules and drivers in the real main window over the
+// fake system, read back from the controls and the bar's pixels.
+
+#include "main_window/frm_enum_procs.h"
+#include "tests/fake_os.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+using main_window::frmEnumProcs;
+using main_window::MainControl;
+
+namespace {
+
+constexpr COLORREF kGrey = RGB(192, 192, 192);
+constexpr COLORREF kBlack = RGB(0, 0, 0);
+constexpr COLORREF kRed = RGB(255, 0, 0);
+constexpr COLORREF kBlue = RGB(0, 0, 255);
+constexpr COLORREF kWhite = RGB(255, 255, 255);
+
+void Drain() {
+    MSG message;
+    while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message != WM_QUIT) {
+            ::DispatchMessageA(&message);
+        }
+    }
+}
+
+class DetailsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        fake::Process editor = fake::MakeProcess("editor.exe", "C:\\Apps\\editor.exe");
+        editor.modules.push_back({0x10000000, 0x100000, "lib.dll", "C:\\Apps\\lib.dll"});
+        editor.modules.push_back({0x7C800000, 0xF6000, "kernel32.dll", "C:\\W\\kernel32.dll"});
+        editor.modules.push_back({0x7C900000, 0xB2000, "ntdll.dll", "C:\\W\\ntdll.dll"});
+        editor.modules.push_back({0x20000000, 0x10000, "small.dll", "C:\\Apps\\small.dll"});
+        editor.counters.PageFaultCount = 0;
+        editor.counters.WorkingSetSize = 1234567;
+        editor.counters.PagefileUsage = 0x80000000u;
+        os.processes[412] = editor;
+        fake::Process other = fake::MakeProcess("other.exe", "C:\\other.exe");
+        other.counters.WorkingSetSize = 4096;
+        other.counters.PagefileUsage = 8192;
+        other.counters.PageFaultCount = 12;
+        os.processes[500] = other;
+        os.processes[600] = fake::MakeProcess("locked.exe", "C:\\locked.exe");
+        os.drivers = {{0x80000000u, "ntoskrnl.exe", "\\SystemRoot\\ntoskrnl.exe"},
+                      {0xF7A5C000u, "k.sys", "\\SystemRoot\\k.sys"}};
+        form = std::make_unique<frmEnumProcs>(os, ::GetModuleHandleA(nullptr));
+        form->Show();
+        Drain();
+        form->cmdRefresh_Click(); // whether or not the system activated the window
+    }
+    void TearDown() override {
+        form.reset();
+        Drain();
+    }
+
+    void Select(MainControl list, int row) {
+        ::SendMessageA(Get(list), LB_SETCURSEL, static_cast<WPARAM>(row), 0);
+        ::SendMessageA(form->Handle(), WM_COMMAND,
+                       MAKEWPARAM(main_window::ControlId(list), LBN_SELCHANGE),
+                       reinterpret_cast<LPARAM>(Get(list)));
+    }
+    int RowOf(DWORD pid) {
+        const auto& ids = form->Snapshot().lPIDs;
+        return static_cast<int>(std::find(ids.begin(), ids.end(), static_cast<int32_t>(pid)) -
+                                ids.begin());
+    }
+    HWND Get(MainControl control) { return form->Control(control); }
+    std::string Text(MainControl control) { return app::GetText(Get(control)); }
+    int Px(int twips) { return form->Scale().ToPixels(twips); }
+    // The pixel at the middle height of the bar, `twips` from the client's left edge.
+    COLORREF BarAt(int twipsX, int twipsY = 8040 + 600) {
+        return form->Bar().PixelAt(Px(twipsX), Px(twipsY));
+    }
+
+    fake::FakeOs os;
+    std::unique_ptr<frmEnumProcs> form;
+};
+
+TEST_F(DetailsTest, SelectingAProcessShowsPathCountersAndModules) {
+    Select(MainControl::lstProcesses, RowOf(412));
+    EXPECT_EQ(Text(MainControl::txtStatus), "C:\\Apps\\editor.exe");
+    EXPECT_EQ(Text(MainControl::lblPageFaults), "Page Faults: ");
+    EXPECT_EQ(Text(MainControl::lblWorkingSet), "Working Set Size: 1,234,567");
+    EXPECT_EQ(Text(MainControl::lblPageFile), "Page File Usage: 2,147,483,648");
+    ASSERT_EQ(app::RowCount(Get(MainControl::lstModules)), 5);
+    EXPECT_EQ(app::RowText(Get(MainControl::lstModules), 0), "editor.exe @ 400000: 1A000 (106,496)");
+    EXPECT_EQ(app::RowText(Get(MainControl::lstModules), 4), "ntdll.dll @ 7C900000: B2000 (729,088)");
+    EXPECT_EQ(Text(MainControl::lblModules), "5 Modules taking 2,957,312 bytes");
+    EXPECT_EQ(os.OpenHandles(), 0);
+}
+
+TEST_F(DetailsTest, SelectingAlwaysEmptiesTheModuleAndVersionBoxes) {
+    app::SetText(Get(MainControl::txtFilePath), "old path");
+    app::SetText(Get(MainControl::txtVersionInfo), "old version");
+    os.processes[600].openError = ERROR_ACCESS_DENIED;
+    Select(MainControl::lstProcesses, RowOf(600));
+    EXPECT_EQ(Text(MainControl::txtFilePath), "");
+    EXPECT_EQ(Text(MainControl::txtVersionInfo), "");
+}
+
+TEST_F(DetailsTest, AProcessThatCannotBeOpenedClearsTheModuleSide) {
+    Select(MainControl::lstProcesses, RowOf(412));
+    os.processes[600].openError = ERROR_ACCESS_DENIED;
+    Select(MainControl::lstProcesses, RowOf(600));
+    EXPECT_EQ(Text(MainControl::txtStatus), "C:\\locked.exe"); // from the snapshot
+    EXPECT_EQ(Text(MainControl::lblModules), "No modules");
+    EXPECT_EQ(app::RowCount(Get(MainControl::lstModules)), 0);
+    EXPECT_EQ(Text(MainControl::lblWorkingSet), "Working Set Size: ");
+    EXPECT_EQ(BarAt(188), kGrey); // no module boxes left on the bar
+}
+
+TEST_F(DetailsTest, FailedCountersShowTheErrorAndNothingOfThePreviousProcess) {
+    Select(MainControl::lstProcesses, RowOf(412));
+    os.Fail("GetProcessMemoryInfo", ERROR_ACCESS_DENIED);
+    Select(MainControl::lstProcesses, RowOf(500));
+    EXPECT_EQ(Text(MainControl::txtStatus), "Error: 5(&H5): Access denied.");
+    EXPECT_EQ(Text(MainControl::lblWorkingSet), "Working Set Size: ");
+    EXPECT_EQ(Text(MainControl::lblPageFile), "Page File Usage: ");
+    EXPECT_EQ(Text(MainControl::lblModules), "No modules");
+    EXPECT_EQ(app::RowCount(Get(MainControl::lstModules)), 0);
+    EXPECT_EQ(BarAt(188), kGrey);
+    EXPECT_EQ(os.OpenHandles(), 0);
+}
+
+TEST_F(DetailsTest, FailedModuleListingKeepsTheNewCountersOnly) {
+    Select(MainControl::lstProcesses, RowOf(412));
+    os.Fail("EnumProcessModules", ERROR_PARTIAL_COPY);
+    Select(MainControl::lstProcesses, RowOf(500));
+    EXPECT_EQ(Text(MainControl::txtStatus).rfind("Error: 299(&H12B): ", 0), 0u);
+    EXPECT_EQ(Text(MainControl::lblWorkingSet), "Working Set Size: 4,096");
+    EXPECT_EQ(Text(MainControl::lblPageFaults), "Page Faults: 12");
+    EXPECT_EQ(Text(MainControl::lblModules), "No modules");
+    EXPECT_EQ(app::RowCount(Get(MainControl::lstModules)), 0);
+    EXPECT_EQ(os.OpenHandles(), 0);
+}
+
+TEST_F(DetailsTest, RefreshAfterASelectionResetsTheDetails) {
+    Select(MainControl::lstProcesses, RowOf(412));
+    form->cmdRefresh_Click();
+    EXPECT_EQ(Text(MainControl::lblModules), "No modules");
+    EXPECT_EQ(Text(MainControl::lblWorkingSet), "Working Set Size: ");
+    EXPECT_EQ(Text(MainControl::txtStatus), "C:\\Apps\\editor.exe");
+    EXPECT_EQ(app::SelectedRow(Get(MainControl::lstProcesses)), -1);
+}
+
+TEST_F(DetailsTest, DriversListedAndDrawnAfterTheNextRedraw) {
+    EXPECT_EQ(Text(MainControl::lblDrivers), "2 Drivers");
+    EXPECT_EQ(app::RowText(Get(MainControl::lstDrivers), 0), "ntoskrnl.exe @ 8000 0000");
+    EXPECT_EQ(app::RowText(Get(MainControl::lstDrivers), 1), "k.sys @ F7A5 C000");
+    Select(MainControl::lstProcesses, RowOf(500));
+    // The driver at 2 GB is a red box under the black tick's lower half.
+    EXPECT_EQ(BarAt(4746 + 5, 8040 + 600), kRed);
+    EXPECT_EQ(BarAt(4746 + 5, 8040 + 100), kBlack);
+    EXPECT_EQ(BarAt(180 + 8834 + 5), kBlue); // second driver
+}
+
+TEST_F(DetailsTest, BarShowsFrameTicksAndAlternatingModules) {
+    Select(MainControl::lstProcesses, RowOf(412));
+    EXPECT_EQ(form->Bar().PixelAt(Px(180), Px(8040) + Px(300)), kBlack);  // frame, left edge
+    EXPECT_EQ(form->Bar().PixelAt(Px(2463) + 1, Px(8040) + Px(100)), kBlack); // 1 GB tick
+    EXPECT_EQ(form->Bar().PixelAt(Px(7029) + 1, Px(8040) + Px(100)), kBlack); // 3 GB tick
+    EXPECT_EQ(BarAt(188), kRed);           // editor.exe at 4 MB, module 1
+    EXPECT_EQ(BarAt(180 + 570 + 1), kBlue); // lib.dll at 256 MB, 1 MB wide, module 2
+    EXPECT_EQ(BarAt(180 + 1141), kRed);    // small.dll: width 0, one pixel
+    EXPECT_EQ(BarAt(1000), kGrey);
+    EXPECT_EQ(BarAt(3000, 8040 + 780), kGrey); // the strip below the bar
+}
+
+TEST_F(DetailsTest, BarSurvivesBeingCoveredAndRepainted) {
+    Select(MainControl::lstProcesses, RowOf(412));
+    ::RedrawWindow(form->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    sys::WindowDc screen(form->Handle());
+    for (int twips : {188, 180 + 570 + 1, 1000, 2463 + 5}) {
+        int x = Px(twips);
+        int y = Px(8040 + 200);
+        EXPECT_EQ(::GetPixel(screen.Get(), x, y), form->Bar().PixelAt(x, y)) << twips;
+    }
+}
+
+TEST_F(DetailsTest, OnlyTheLastSelectedModuleIsMarked) {
+    Select(MainControl::lstProcesses, RowOf(412));
+    Select(MainControl::lstModules, 1); // lib.dll
+    EXPECT_EQ(BarAt(180 + 570 + 1, 8040 + 780), kWhite); // down into the strip
+    Select(MainControl::lstModules, 0); // editor.exe
+    EXPECT_EQ(BarAt(180 + 570 + 1, 8040 + 780), kGrey);
+    EXPECT_EQ(BarAt(180 + 570 + 1), kBlue);
+    EXPECT_EQ(BarAt(188, 8040 + 780), kWhite);
+    EXPECT_EQ(Text(MainControl::txtFilePath), "C:\\Apps\\editor.exe");
+}
+
+TEST_F(DetailsTest, ModuleAndDriverSelectionsExcludeEachOther) {
+    Select(MainControl::lstProcesses, RowOf(412));
+    Select(MainControl::lstModules, 2);
+    Select(MainControl::lstDrivers, 0);
+    EXPECT_EQ(app::SelectedRow(Get(MainControl::lstModules)), -1);
+    EXPECT_EQ(Text(MainControl::txtFilePath), "\\SystemRoot\\ntoskrnl.exe");
+    EXPECT_EQ(Text(MainControl::txtVersionInfo), "");
+    // The driver mark: 10 twips wide over the 2 GB tick, whose upper half stays black.
+    EXPECT_EQ(BarAt(4746 + 5, 8040 + 600), kWhite);
+    EXPECT_EQ(BarAt(4746 + 5, 8040 + 780), kWhite);
+    EXPECT_EQ(BarAt(4746 + 5, 8040 + 100), kBlack);
+    Select(MainControl::lstModules, 2);
+    EXPECT_EQ(app::SelectedRow(Get(MainControl::lstDrivers)), -1);
+    EXPECT_EQ(BarAt(4746 + 5, 8040 + 780), kGrey);
+}
+
+} // namespace
