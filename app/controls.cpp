@@ -24,7 +24,7 @@ KindStyle StyleOf(ControlKind kind) {
     case ControlKind::MapTextBox:
         return {"EDIT",
                 kChild | WS_TABSTOP | WS_HSCROLL | WS_VSCROLL | ES_MULTILINE | ES_AUTOHSCROLL |
-                    ES_AUTOVSCROLL | ES_WANTRETURN,
+                    ES_AUTOVSCROLL,
                 WS_EX_CLIENTEDGE};
     case ControlKind::Label:
     case ControlKind::FittingLabel:

@@ -121,30 +121,9 @@ void frmEnumProcs::OnActivate(WPARAM wParam, LPARAM lParam) {
     if (HIWORD(wParam) == 0 && savedFocus_ != nullptr) {
         ::SetFocus(savedFocus_);
     }
-    if (CountsAsActivation(reinterpret_cast<HWND>(lParam))) {
+    if (activation_.Counts(window_, reinterpret_cast<HWND>(lParam))) {
         Form_Activate();
     }
-}
-
-// Activation means the window became the program's active window: its first
-// showing, and coming back from another form of the program (the memory map
-// window). Switching from another program, or back from a message box, is not.
-bool frmEnumProcs::CountsAsActivation(HWND previous) {
-    if (!activatedBefore_) {
-        activatedBefore_ = true;
-        return true;
-    }
-    if (previous == nullptr || previous == window_) {
-        return false;
-    }
-    DWORD owner = 0;
-    ::GetWindowThreadProcessId(previous, &owner);
-    if (owner != ::GetCurrentProcessId()) {
-        return false;
-    }
-    char className[16] = {};
-    ::GetClassNameA(previous, className, sizeof className);
-    return std::string_view(className) != "#32770";
 }
 
 void frmEnumProcs::OnCommand(int id, int notification) {

@@ -2,6 +2,7 @@
 // The main window: process list, module and driver lists, the selected
 // process's details and the address-space bar.
 
+#include "app/activation.h"
 #include "app/controls.h"
 #include "main_window/address_bar.h"
 #include "main_window/driver_table.h"
@@ -69,7 +70,6 @@ private:
     void CreateControls();
     void OnActivate(WPARAM wParam, LPARAM lParam);
     void OnCommand(int id, int notification);
-    bool CountsAsActivation(HWND previous);
     void SetLabel(MainControl label, const std::string& caption);
     void ClearModuleSide();
     void SetCounterPrefixes();
@@ -84,7 +84,7 @@ private:
     HWND window_ = nullptr;
     std::array<HWND, kMainControlCount> controls_{};
     HWND savedFocus_ = nullptr;
-    bool activatedBefore_ = false;
+    app::ActivationFilter activation_;
 
     ProcessSnapshot snapshot_;
     ModuleTable modules_;

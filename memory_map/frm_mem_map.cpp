@@ -1,7 +1,260 @@
 #include "memory_map/frm_mem_map.h"
 
+#include "app/form_host.h"
+#include "app/message_loop.h"
+#include "app/uncaught_error.h"
+#include "memory_map/region_walk.h"
+#include "system/bas_enum_procs.h"
+
+#include <cstring>
+
 namespace memory_map {
 
-void ShowMemoryMapModal(sys::Os&, HWND) {}
+namespace {
+
+constexpr char kClassName[] = "VelmoraMemMap";
+constexpr DWORD kStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
+constexpr DWORD kExStyle = WS_EX_CONTROLPARENT;
+constexpr int kClientWidth = 9855;
+constexpr int kClientHeight = 6435;
+constexpr float kMinimumBoxSize = 1000;
+constexpr float kMargin = 100;
+
+using app::ControlKind;
+
+constexpr std::array<app::ControlSpec, kMapControlCount> kMapControls{{
+    {"cmdMap", ControlKind::Button, "&Map", {60, 180, 1092, 312}},
+    {"txtMemMap", ControlKind::MapTextBox, "", {kMapBoxLeft, kMapBoxTop, 9732, 5592}},
+    {"txtFree", ControlKind::TextBox, "", {5340, 180, 2652, 312}},
+    {"cmdMapFree", ControlKind::Button, "Map &Free Only", {1200, 180, 1452, 312}},
+    {"cmdToClip", ControlKind::Button, "To Clip&board", {2700, 180, 1452, 312}},
+    {"cmdClose", ControlKind::Button, "&Close", {4200, 180, 1092, 312}},
+}};
+
+void RegisterFormClass(HINSTANCE instance) {
+    WNDCLASSEXA existing{};
+    existing.cbSize = sizeof existing;
+    if (::GetClassInfoExA(instance, kClassName, &existing)) {
+        return;
+    }
+    WNDCLASSEXA form{};
+    form.cbSize = sizeof form;
+    form.lpfnWndProc = app::FormProcedure<frmMemMap>;
+    form.hInstance = instance;
+    form.hIcon = ::LoadIconA(instance, MAKEINTRESOURCEA(1));
+    form.hCursor = ::LoadCursorA(nullptr, IDC_ARROW);
+    form.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    form.lpszClassName = kClassName;
+    ::RegisterClassExA(&form);
+}
+
+} // namespace
+
+MapBoxSize ResizedMapBox(float clientWidth, float clientHeight, MapBoxSize current) {
+    float width = clientWidth - kMapBoxLeft - kMargin;
+    float height = clientHeight - kMapBoxTop - kMargin;
+    return {width > kMinimumBoxSize ? width : current.width,
+            height > kMinimumBoxSize ? height : current.height};
+}
+
+std::string ClipboardText(const std::string& processName, const std::string& mapText) {
+    return "Memory Map: " + processName + "\r\n" + mapText;
+}
+
+frmMemMap::frmMemMap(sys::Os& os, HINSTANCE instance)
+    : os_(os), instance_(instance), scale_(app::TwipsScale::ForScreen()),
+      font_(app::CreateTahoma(90, scale_)), mapFont_(app::CreateTahoma(75, scale_)) {}
+
+frmMemMap::~frmMemMap() {
+    if (window_ != nullptr) {
+        ::DestroyWindow(window_);
+    }
+}
+
+void frmMemMap::Create(HWND owner) {
+    owner_ = owner;
+    RegisterFormClass(instance_);
+    RECT frame{0, 0, scale_.ToPixels(kClientWidth), scale_.ToPixels(kClientHeight)};
+    ::AdjustWindowRectEx(&frame, kStyle, FALSE, kExStyle);
+    ::CreateWindowExA(kExStyle, kClassName, kMemMapCaption, kStyle, CW_USEDEFAULT, CW_USEDEFAULT,
+                      frame.right - frame.left, frame.bottom - frame.top, owner, nullptr,
+                      instance_, this);
+}
+
+void frmMemMap::CreateControls() {
+    for (int i = 0; i < kMapControlCount; ++i) {
+        controls_[i] = app::CreateControl(window_, kFirstMapControlId + i, kMapControls[i], scale_,
+                                          font_.Get());
+    }
+    HWND map = Control(MapControl::txtMemMap);
+    ::SendMessageA(map, WM_SETFONT, reinterpret_cast<WPARAM>(mapFont_.Get()), FALSE);
+    ::SendMessageA(map, EM_SETLIMITTEXT, 0, 0); // maps run far past the default 32 KB
+}
+
+LRESULT frmMemMap::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_CREATE:
+        window_ = window;
+        CreateControls();
+        return 0;
+    case WM_ACTIVATE:
+        if (LOWORD(wParam) != WA_INACTIVE &&
+            activation_.Counts(window, reinterpret_cast<HWND>(lParam))) {
+            Form_Activate();
+            return 0;
+        }
+        break;
+    case WM_SIZE:
+        Form_Resize();
+        return 0;
+    case WM_COMMAND:
+        OnCommand(LOWORD(wParam), HIWORD(wParam));
+        return 0;
+    case WM_CLOSE:
+        Close();
+        return 0;
+    case WM_DESTROY:
+        // Wakes the modal loop, which waits in GetMessage, to see the window gone.
+        ::PostMessageA(nullptr, WM_NULL, 0, 0);
+        break;
+    case WM_NCDESTROY:
+        window_ = nullptr;
+        controls_.fill(nullptr);
+        break;
+    default:
+        break;
+    }
+    return ::DefWindowProcA(window, message, wParam, lParam);
+}
+
+void frmMemMap::OnCommand(int id, int notification) {
+    if (notification != BN_CLICKED) {
+        return;
+    }
+    switch (static_cast<MapControl>(id - kFirstMapControlId)) {
+    case MapControl::cmdMap:
+        return cmdMap_Click();
+    case MapControl::cmdMapFree:
+        return cmdMapFree_Click();
+    case MapControl::cmdToClip:
+        return cmdToClip_Click();
+    case MapControl::cmdClose:
+        return cmdClose_Click();
+    default:
+        return;
+    }
+}
+
+void frmMemMap::Form_Activate() {
+    RECT frame;
+    ::GetWindowRect(window_, &frame);
+    ::SetWindowPos(window_, nullptr, frame.left, 0, frame.right - frame.left,
+                   ::GetSystemMetrics(SM_CYSCREEN), SWP_NOZORDER | SWP_NOACTIVATE);
+    ::SetFocus(Control(MapControl::txtMemMap));
+}
+
+void frmMemMap::Form_Resize() { ResizeControls(); }
+
+void frmMemMap::ResizeControls() {
+    HWND map = Control(MapControl::txtMemMap);
+    if (map == nullptr) {
+        return; // sized before the controls exist
+    }
+    RECT client;
+    ::GetClientRect(window_, &client);
+    mapBox_ = ResizedMapBox(static_cast<float>(scale_.ToTwips(client.right)),
+                            static_cast<float>(scale_.ToTwips(client.bottom)), mapBox_);
+    RECT box = scale_.ToPixels(app::TwipsRect{kMapBoxLeft, kMapBoxTop,
+                                              static_cast<int>(mapBox_.width),
+                                              static_cast<int>(mapBox_.height)});
+    ::SetWindowPos(map, nullptr, 0, 0, box.right - box.left, box.bottom - box.top,
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void frmMemMap::cmdMap_Click() {
+    MapMemory(basEnumProcs::lMemMapProcessID);
+    app::SetText(window_, "Memory Map: " + basEnumProcs::sMemMapProcessName);
+    ::SetFocus(Control(MapControl::txtMemMap));
+}
+
+void frmMemMap::cmdMapFree_Click() { MapFreeMemory(basEnumProcs::lMemMapProcessID); }
+
+void frmMemMap::MapMemory(int32_t lProcessID) { Map(lProcessID, false); }
+
+void frmMemMap::MapFreeMemory(int32_t lProcessID) { Map(lProcessID, true); }
+
+void frmMemMap::Map(int32_t processId, bool freeOnly) {
+    sys::ProcessHandle process(os_, basEnumProcs::OpenProcessQuery(os_, processId));
+    if (!process) {
+        os_.MessageBoxA(window_, kOpenFailedText, app::kAppTitle, MB_OK | MB_ICONERROR);
+        return;
+    }
+    HWND map = Control(MapControl::txtMemMap);
+    app::SetText(map, "");
+    // Dialog template units: quarters of the average character width.
+    INT stops[] = {88, 128, 168, 216};
+    os_.SendMessageA(map, EM_SETTABSTOPS, std::size(stops), reinterpret_cast<LPARAM>(stops));
+    RegionMap result =
+        WalkRegions(os_, process.Get(), freeOnly ? MapKind::FreeOnly : MapKind::AllRegions);
+    app::SetText(map, result.text);
+    app::SetText(Control(MapControl::txtFree), FreePagesText(result.freePages));
+}
+
+void frmMemMap::cmdToClip_Click() {
+    CopyToClipboard(ClipboardText(basEnumProcs::sMemMapProcessName,
+                                  app::GetText(Control(MapControl::txtMemMap))));
+    ::SetFocus(Control(MapControl::txtMemMap));
+}
+
+void frmMemMap::CopyToClipboard(const std::string& text) {
+    sys::ClipboardSession clipboard(os_, window_);
+    if (!clipboard.IsOpen()) {
+        return ReportClipboardFailure(os_.GetLastError());
+    }
+    os_.EmptyClipboard();
+    sys::GlobalMemory memory(os_, os_.GlobalAlloc(GMEM_MOVEABLE, text.size() + 1));
+    if (!memory) {
+        return ReportClipboardFailure(os_.GetLastError());
+    }
+    void* bytes = os_.GlobalLock(memory.Get());
+    if (bytes == nullptr) {
+        return ReportClipboardFailure(os_.GetLastError());
+    }
+    std::memcpy(bytes, text.c_str(), text.size() + 1);
+    os_.GlobalUnlock(memory.Get());
+    if (os_.SetClipboardData(CF_TEXT, memory.Get()) == nullptr) {
+        return ReportClipboardFailure(os_.GetLastError());
+    }
+    memory.Release(); // the clipboard owns the block now
+}
+
+void frmMemMap::ReportClipboardFailure(DWORD error) {
+    std::string text = "The memory map could not be copied to the clipboard.\r\n" +
+                       basEnumProcs::GetErrorText(os_, static_cast<int32_t>(error));
+    os_.MessageBoxA(window_, text.c_str(), app::kAppTitle, MB_OK | MB_ICONERROR);
+}
+
+void frmMemMap::cmdClose_Click() { Close(); }
+
+void frmMemMap::Close() {
+    // The owner first: with no enabled window left, activation would go nowhere
+    // and the main window would never see its refresh.
+    if (owner_ != nullptr) {
+        ::EnableWindow(owner_, TRUE);
+    }
+    ::DestroyWindow(window_);
+}
+
+void ShowMemoryMapModal(sys::Os& os, HWND owner) {
+    frmMemMap form(os, reinterpret_cast<HINSTANCE>(::GetWindowLongPtrA(owner, GWLP_HINSTANCE)));
+    form.Create(owner);
+    if (form.Handle() == nullptr) {
+        return;
+    }
+    ::EnableWindow(owner, FALSE);
+    ::ShowWindow(form.Handle(), SW_SHOWNORMAL);
+    app::RunModalLoop(form.Handle());
+    ::EnableWindow(owner, TRUE);
+}
 
 } // namespace memory_map

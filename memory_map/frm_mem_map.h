@@ -1,13 +1,94 @@
 #pragma once
-// The memory map window, shown modally over the main window.
+// The memory map window, shown modally over the main window for the process
+// handed over in basEnumProcs::lMemMapProcessID and sMemMapProcessName.
 
+#include "app/activation.h"
+#include "app/controls.h"
+#include "system/handles.h"
 #include "system/os.h"
 
 #include <windows.h>
 
+#include <array>
+#include <string>
+
 namespace memory_map {
 
-// Opens a fresh memory map window for the hand-off process and returns when it closes.
+inline constexpr char kMemMapCaption[] = "qvoMemoryMap";
+inline constexpr char kOpenFailedText[] = "Error getting handle to process from process ID.";
+
+enum class MapControl { cmdMap, txtMemMap, txtFree, cmdMapFree, cmdToClip, cmdClose, Count };
+
+inline constexpr int kMapControlCount = static_cast<int>(MapControl::Count);
+inline constexpr int kFirstMapControlId = 100;
+
+constexpr int MapControlId(MapControl control) {
+    return kFirstMapControlId + static_cast<int>(control);
+}
+
+inline constexpr int kMapBoxLeft = 60;
+inline constexpr int kMapBoxTop = 600;
+
+// The map box's new size in twips for a client area of W x H twips: a margin of
+// 100 to the right and below, never 1000 or less (the old value then stays).
+struct MapBoxSize {
+    float width;
+    float height;
+};
+MapBoxSize ResizedMapBox(float clientWidth, float clientHeight, MapBoxSize current);
+
+// "Memory Map: <name>" CR LF and the map text.
+std::string ClipboardText(const std::string& processName, const std::string& mapText);
+
+class frmMemMap {
+public:
+    frmMemMap(sys::Os& os, HINSTANCE instance);
+    ~frmMemMap();
+    frmMemMap(const frmMemMap&) = delete;
+    frmMemMap& operator=(const frmMemMap&) = delete;
+
+    // Creates the window where the system places new windows, owned by `owner`.
+    void Create(HWND owner);
+    HWND Handle() const { return window_; }
+    HWND Control(MapControl control) const { return controls_[static_cast<int>(control)]; }
+    const app::TwipsScale& Scale() const { return scale_; }
+    sys::Os& GetOs() { return os_; }
+
+    void Form_Activate();
+    void Form_Resize();
+    void cmdMap_Click();
+    void cmdMapFree_Click();
+    void cmdToClip_Click();
+    void cmdClose_Click();
+
+    void MapMemory(int32_t lProcessID);
+    void MapFreeMemory(int32_t lProcessID);
+    void ResizeControls();
+
+    LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+private:
+    void CreateControls();
+    void OnCommand(int id, int notification);
+    void Map(int32_t processId, bool freeOnly);
+    void CopyToClipboard(const std::string& text);
+    void ReportClipboardFailure(DWORD error);
+    void Close();
+
+    sys::Os& os_;
+    HINSTANCE instance_;
+    HWND owner_ = nullptr;
+    app::TwipsScale scale_;
+    sys::Font font_;
+    sys::Font mapFont_;
+    HWND window_ = nullptr;
+    std::array<HWND, kMapControlCount> controls_{};
+    app::ActivationFilter activation_;
+    MapBoxSize mapBox_{9732, 5592};
+};
+
+// Opens a fresh memory map window and returns when it is closed. The owner
+// takes no input meanwhile.
 void ShowMemoryMapModal(sys::Os& os, HWND owner);
 
 } // namespace memory_map
