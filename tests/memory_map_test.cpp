@@ -1,0 +1,176 @@
+#include "memory_map/frm_mem_map.h"
+#include "memory_map/region_walk.h"
+#include "system/memory_names.h"
+#include "tests/fake_os.h"
+
+#include <gtest/gtest.h>
+
+using basEnumProcs::MemProtectText;
+using basEnumProcs::MemStateTypeText;
+using memory_map::HexSpecialFormat;
+using memory_map::MapKind;
+using memory_map::WalkRegions;
+
+namespace {
+
+constexpr DWORD kFree = MEM_FREE;
+constexpr DWORD kCommit = MEM_COMMIT;
+constexpr DWORD kReserve = MEM_RESERVE;
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    size_t start = 0;
+    while (true) {
+        size_t end = text.find("\r\n", start);
+        lines.push_back(text.substr(start, end - start));
+        if (end == std::string::npos) {
+            return lines;
+        }
+        start = end + 2;
+    }
+}
+
+TEST(HexSpecialFormat, BlankBeforeTheLastFourDigits) {
+    EXPECT_EQ(HexSpecialFormat(0), "0");
+    EXPECT_EQ(HexSpecialFormat(0x400), "400");
+    EXPECT_EQ(HexSpecialFormat(0xFFFF), "FFFF");
+    EXPECT_EQ(HexSpecialFormat(0x10000), "1 0000");
+    EXPECT_EQ(HexSpecialFormat(0x7FFE0000), "7FFE 0000");
+    EXPECT_EQ(HexSpecialFormat(0x7FFEFFFF), "7FFE FFFF");
+    EXPECT_EQ(HexSpecialFormat(static_cast<int32_t>(0x80000000)), "8000 0000");
+    EXPECT_EQ(HexSpecialFormat(-1), "FFFF FFFF");
+}
+
+TEST(MemoryNames, NamedConstantsAndDecimalForEverythingElse) {
+    EXPECT_EQ(MemStateTypeText(4096), "COMMIT");
+    EXPECT_EQ(MemStateTypeText(8192), "RESERVE");
+    EXPECT_EQ(MemStateTypeText(65536), "FREE");
+    EXPECT_EQ(MemStateTypeText(0x20000), "PRIVATE");
+    EXPECT_EQ(MemStateTypeText(0x40000), "MAPPED");
+    EXPECT_EQ(MemStateTypeText(16777216), "IMAGE");
+    EXPECT_EQ(MemStateTypeText(0), "0");
+    EXPECT_EQ(MemProtectText(4), "READWRITE");
+    EXPECT_EQ(MemProtectText(0x80), "EXECUTE_WRITECOPY");
+    EXPECT_EQ(MemProtectText(0x200), "NOCACHE");
+    EXPECT_EQ(MemProtectText(260), "260");
+    EXPECT_EQ(MemProtectText(0), "0");
+    EXPECT_EQ(MemProtectText(static_cast<int32_t>(0x80000000)), "-2147483648");
+}
+
+class RegionWalkTest : public ::testing::Test {
+protected:
+    HANDLE Open(std::vector<MEMORY_BASIC_INFORMATION> regions) {
+        os.processes[8] = fake::MakeProcess("app.exe", "C:\\Apps\\app.exe");
+        os.processes[8].modules.push_back({0x10000000, 0x3000, "lib.dll", "C:\\Apps\\lib.dll"});
+        os.processes[8].regions = std::move(regions);
+        return os.OpenProcess(0x410, FALSE, 8);
+    }
+    fake::FakeOs os;
+};
+
+TEST_F(RegionWalkTest, FullMapLinesWithPathsOfTheInspectedProcess) {
+    HANDLE process = Open({fake::Region(0, 0x10000, kFree),
+                           fake::Region(0x10000, 0x1000, kCommit, MEM_PRIVATE, PAGE_READWRITE),
+                           fake::Region(0x11000, 0x3EF000, kReserve, MEM_PRIVATE, 0),
+                           fake::Region(0x400000, 0x1000, kCommit, MEM_IMAGE, PAGE_READONLY),
+                           fake::Region(0x401000, 0x0FBFF000, kFree),
+                           fake::Region(0x10000000, 0x1000, kCommit, MEM_IMAGE, PAGE_READONLY),
+                           fake::Region(0x10001000, 0x6FFEF000, kFree)});
+    auto map = WalkRegions(os, process, MapKind::AllRegions);
+    auto lines = Lines(map.text);
+    ASSERT_EQ(lines.size(), 7u);
+    EXPECT_EQ(lines[0], "0 - FFFF\t16 pp\tFREE");
+    EXPECT_EQ(lines[1], "1 0000 - 1 0FFF\t1 pp\tCOMMIT\tPRIVATE\tREADWRITE");
+    EXPECT_EQ(lines[2], "1 1000 - 3F FFFF\t1007 pp\tRESERVE\tPRIVATE\t0");
+    EXPECT_EQ(lines[3], "40 0000 - 40 0FFF\t1 pp\tCOMMIT\tIMAGE\tREADONLY\tC:\\Apps\\app.exe");
+    EXPECT_EQ(lines[5], "1000 0000 - 1000 0FFF\t1 pp\tCOMMIT\tIMAGE\tREADONLY\tC:\\Apps\\lib.dll");
+    EXPECT_EQ(lines[6], "1000 1000 - 7FFE FFFF\t458735 pp\tFREE");
+    EXPECT_EQ(map.freePages, 16 + 0xFBFF + 458735);
+    EXPECT_EQ(os.calls["GetModuleFileNameExA"], 4); // non-free regions above 0 only
+    os.CloseHandle(process);
+}
+
+TEST_F(RegionWalkTest, FreeOnlyMapHasTheSameTotal) {
+    std::vector<MEMORY_BASIC_INFORMATION> regions{
+        fake::Region(0, 0x10000, kFree),
+        fake::Region(0x10000, 0x1000, kCommit, MEM_PRIVATE, PAGE_READWRITE),
+        fake::Region(0x11000, 0x7FFDF000, kFree)};
+    HANDLE process = Open(regions);
+    auto full = WalkRegions(os, process, MapKind::AllRegions);
+    auto free = WalkRegions(os, process, MapKind::FreeOnly);
+    EXPECT_EQ(Lines(free.text),
+              (std::vector<std::string>{"0 - FFFF\t16 pp\tFREE", "1 1000 - 7FFE FFFF\t524255 pp\tFREE"}));
+    EXPECT_EQ(free.freePages, full.freePages);
+    os.CloseHandle(process);
+}
+
+TEST_F(RegionWalkTest, TheRegionReachingTheBoundIsTheLast) {
+    HANDLE process = Open({fake::Region(0, 0x7FFE0000, kFree),
+                           fake::Region(0x7FFE0000, 0x10000, kCommit, MEM_PRIVATE, PAGE_READONLY),
+                           fake::Region(0x7FFF0000, 0x10000, kReserve, MEM_PRIVATE, 0)});
+    auto map = WalkRegions(os, process, MapKind::AllRegions);
+    auto lines = Lines(map.text);
+    ASSERT_EQ(lines.size(), 2u); // 0x7FFE0000 + 0x10000 passes the bound: nothing after it
+    EXPECT_EQ(lines[1], "7FFE 0000 - 7FFE FFFF\t16 pp\tCOMMIT\tPRIVATE\tREADONLY");
+    os.CloseHandle(process);
+}
+
+TEST_F(RegionWalkTest, ARegionRunningPastTwoGigabytesEndsTheWalk) {
+    // start + size passes 0x7FFFFFFF: in 32-bit arithmetic the cursor would turn negative.
+    HANDLE process = Open({fake::Region(0, 0x10000, kFree),
+                           fake::Region(0x10000, 0xFFFE0000u, kReserve, MEM_PRIVATE, 0),
+                           fake::Region(0xFFFF0000u, 0x10000, kFree)});
+    auto map = WalkRegions(os, process, MapKind::AllRegions);
+    EXPECT_EQ(Lines(map.text).size(), 2u);
+    EXPECT_EQ(os.calls["VirtualQueryEx"], 2);
+    os.CloseHandle(process);
+}
+
+TEST_F(RegionWalkTest, AFailedQueryEndsTheWalkWithoutRepeatingTheLastRecord) {
+    HANDLE process = Open({fake::Region(0, 0x10000, kFree),
+                           fake::Region(0x10000, 0x1000, kCommit, MEM_PRIVATE, PAGE_READWRITE),
+                           fake::Region(0x11000, 0x1000, kCommit, MEM_PRIVATE, PAGE_READWRITE)});
+    os.Fail("VirtualQueryEx", ERROR_INVALID_PARAMETER, 3);
+    auto map = WalkRegions(os, process, MapKind::AllRegions);
+    EXPECT_EQ(Lines(map.text).size(), 2u);
+    EXPECT_EQ(map.freePages, 16);
+    os.CloseHandle(process);
+    // The very first query failing leaves an empty map and no free pages.
+    HANDLE again = Open({fake::Region(0, 0x10000, kFree)});
+    os.Fail("VirtualQueryEx", ERROR_INVALID_PARAMETER);
+    auto empty = WalkRegions(os, again, MapKind::AllRegions);
+    EXPECT_EQ(empty.text, "");
+    EXPECT_EQ(memory_map::FreePagesText(empty.freePages), "0 free pages");
+    os.CloseHandle(again);
+}
+
+TEST_F(RegionWalkTest, NonFreeRegionAtZeroHasNoPathAndOneRegionIsOneLine) {
+    HANDLE process = Open({fake::Region(0, 0x80000000u, kReserve, MEM_PRIVATE, 0)});
+    auto map = WalkRegions(os, process, MapKind::AllRegions);
+    EXPECT_EQ(map.text, "0 - 7FFF FFFF\t524288 pp\tRESERVE\tPRIVATE\t0");
+    EXPECT_EQ(os.calls["GetModuleFileNameExA"], 0);
+    os.CloseHandle(process);
+}
+
+TEST(MapBoxResize, HundredTwipMarginNeverAThousandOrLess) {
+    memory_map::MapBoxSize start{9732, 5592};
+    auto bigger = memory_map::ResizedMapBox(12000, 9000, start);
+    EXPECT_FLOAT_EQ(bigger.width, 12000 - 160);
+    EXPECT_FLOAT_EQ(bigger.height, 9000 - 700);
+    auto narrow = memory_map::ResizedMapBox(1160, 1700, bigger); // candidates 1000 and 1000
+    EXPECT_FLOAT_EQ(narrow.width, bigger.width);
+    EXPECT_FLOAT_EQ(narrow.height, bigger.height);
+    auto justWider = memory_map::ResizedMapBox(1161, 1701, bigger);
+    EXPECT_FLOAT_EQ(justWider.width, 1001);
+    EXPECT_FLOAT_EQ(justWider.height, 1001);
+    auto minimised = memory_map::ResizedMapBox(0, 0, justWider);
+    EXPECT_FLOAT_EQ(minimised.width, 1001);
+}
+
+TEST(ClipboardText, HeaderLineThenTheMap) {
+    EXPECT_EQ(memory_map::ClipboardText("app.exe", ""), "Memory Map: app.exe\r\n");
+    EXPECT_EQ(memory_map::ClipboardText("", "0 - FFFF\t16 pp\tFREE"),
+              "Memory Map: \r\n0 - FFFF\t16 pp\tFREE");
+}
+
+} // namespace
