@@ -1,0 +1,191 @@
+# shellcheck shell=bash
+# Shared by tools/run.sh and tools/test.sh: installs what is missing, builds,
+# starts a private X server and runs Wine in the build tree's own 32-bit prefix.
+# Source it from a bash script that uses `set -euo pipefail`.
+
+VELMORA_ROOT=$(cd -- "$(dirname -- "${BASH_SOURCE[0]}")/.." && pwd)
+VELMORA_PRESET=i686
+VELMORA_BUILD=$VELMORA_ROOT/build/$VELMORA_PRESET
+# shellcheck disable=SC2034  # for the scripts that source this file
+VELMORA_EXE=$VELMORA_BUILD/velmora.exe VELMORA_TITLE="Velmora Process Viewer"
+
+export VELMORA_WINEPREFIX=$VELMORA_BUILD/wineprefix
+export WINEARCH=win32 WINEPREFIX=$VELMORA_WINEPREFIX WINEDEBUG=-all
+
+VELMORA_PACKAGES=(wine wine32:i386 wine64 g++-mingw-w64-i686 xvfb xauth cmake googletest
+                  fonts-wine imagemagick xdotool)
+
+VELMORA_XVFB_PID=   # the Xvfb that start_xvfb started, if any
+VELMORA_WINE_USED=  # set once this script has run anything under Wine
+
+say() { printf 'velmora: %s\n' "$*" >&2; }
+die() { say "error: $*"; exit 1; }
+
+# Seconds since a value of $EPOCHREALTIME, to one decimal.
+seconds_since() { awk -v a="$1" -v b="$EPOCHREALTIME" 'BEGIN { printf "%.1f", b - a }'; }
+
+as_root() {
+    if [[ $(id -u) -eq 0 ]]; then
+        "$@"
+    elif command -v sudo >/dev/null; then
+        sudo "$@"
+    else
+        die "installing needs root or sudo: $*"
+    fi
+}
+
+ensure_packages() {
+    local missing=() p installed arch
+    arch=$(dpkg --print-architecture)
+    installed=$'\n'$(dpkg-query -W -f='${binary:Package} ${db:Status-Status}\n' \
+        "${VELMORA_PACKAGES[@]}" 2>/dev/null)$'\n' || true
+    for p in "${VELMORA_PACKAGES[@]}"; do
+        [[ $installed == *$'\n'"$p installed"$'\n'* || $installed == *$'\n'"$p:$arch installed"$'\n'* ]] ||
+            missing+=("$p")
+    done
+    ((${#missing[@]})) || return 0
+    say "installing ${missing[*]}"
+    if ! dpkg --print-foreign-architectures | grep -qx i386; then
+        as_root dpkg --add-architecture i386
+    fi
+    as_root apt-get update
+    as_root env DEBIAN_FRONTEND=noninteractive \
+        apt-get install -y --no-install-recommends "${VELMORA_PACKAGES[@]}"
+}
+
+# True when every -DNAME=VALUE in the arguments is already in the cache.
+cache_has() {
+    local arg name value cache=$VELMORA_BUILD/CMakeCache.txt
+    [[ -f $cache ]] || return 1
+    for arg; do
+        [[ $arg == -D*=* ]] || return 1
+        name=${arg#-D}; value=${name#*=}; name=${name%%=*}; name=${name%%:*}
+        grep -qxF -e "$name=$value" -e "$name:BOOL=$value" -e "$name:STRING=$value" \
+            -e "$name:PATH=$value" -e "$name:FILEPATH=$value" -e "$name:UNINITIALIZED=$value" \
+            "$cache" || return 1
+    done
+}
+
+# Configures (when needed) and builds. VELMORA_CMAKE_ARGS holds extra cache settings
+# (-DNAME=VALUE ...); CI builds treat warnings as errors.
+build() {
+    local args=()
+    read -ra args <<<"${VELMORA_CMAKE_ARGS:-}"
+    [[ ${CI:-} == true ]] && args+=(-DVELMORA_WERROR=ON)
+    if ! cache_has "${args[@]}"; then
+        (cd "$VELMORA_ROOT" && cmake --preset "$VELMORA_PRESET" "${args[@]}")
+    fi
+    (cd "$VELMORA_ROOT" && cmake --build --preset "$VELMORA_PRESET")
+}
+
+# Starts Xvfb on the first free display from :91 and exports DISPLAY.
+start_xvfb() {
+    local n i tries=0 log
+    for ((n = 91; n < 200; n++)); do
+        [[ -e /tmp/.X11-unix/X$n || -e /tmp/.X$n-lock ]] && continue
+        log=$VELMORA_BUILD/xvfb.log
+        Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >"$log" 2>&1 </dev/null &
+        VELMORA_XVFB_PID=$!
+        for ((i = 0; i < 100; i++)); do
+            kill -0 "$VELMORA_XVFB_PID" 2>/dev/null || break
+            if [[ -S /tmp/.X11-unix/X$n ]]; then
+                export DISPLAY=:$n
+                say "Xvfb on :$n (pid $VELMORA_XVFB_PID)"
+                return 0
+            fi
+            sleep 0.1
+        done
+        # Another server took this number first, or ours never came up.
+        kill "$VELMORA_XVFB_PID" 2>/dev/null || true
+        wait "$VELMORA_XVFB_PID" 2>/dev/null || true
+        VELMORA_XVFB_PID=
+        ((++tries < 5)) || break
+    done
+    die "could not start Xvfb (see $log)"
+}
+
+# True while a wineserver serves our prefix (its working folder is named after the
+# prefix's device and inode).
+wine_session_running() {
+    [[ -d $WINEPREFIX ]] || return 1
+    local dev ino tag pid
+    read -r dev ino < <(stat -c '%d %i' "$WINEPREFIX")
+    tag=$(printf 'server-%x-%x' "$dev" "$ino")
+    for pid in $(pgrep '^wineserver'); do
+        [[ $(readlink "/proc/$pid/cwd" 2>/dev/null) == */"$tag" ]] && return 0
+    done
+    return 1
+}
+
+# Called before our first Wine process. A running session keeps the display it
+# started with, so one that is not ours is waited for and, if it stays, stopped.
+begin_wine_session() {
+    [[ -n $VELMORA_WINE_USED ]] && return 0
+    if ! wine --version >/dev/null 2>&1; then
+        if ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
+            say "this machine cannot start 32-bit Linux programs such as Wine's 32-bit loader"
+            say "(the kernel runs with 32-bit emulation off: 'ia32_emulation=on' on its command line enables it)"
+        fi
+        die "wine does not run"
+    fi
+    if wine_session_running; then
+        say "a Wine session already uses $WINEPREFIX; waiting up to 30 s for it to end"
+        timeout 30 wineserver -w || true
+        if wine_session_running; then
+            say "stopping that session: its display cannot be changed"
+            wineserver -k || true
+            timeout 10 wineserver -w || true
+        fi
+    fi
+    VELMORA_WINE_USED=1
+}
+
+# Creates the prefix once, serially, on the display already chosen (DISPLAY set or
+# not), with the settings and fonts the program and its tests rely on.
+ensure_prefix() {
+    local stamp=$WINEPREFIX/.velmora-prefix-ready lock start f
+    mkdir -p "$VELMORA_BUILD"
+    exec {lock}>"$VELMORA_BUILD/wineprefix.lock"
+    flock "$lock"
+    begin_wine_session
+    if [[ ! -f $stamp ]]; then
+        say "creating the 32-bit Wine prefix $WINEPREFIX"
+        start=$EPOCHREALTIME
+        rm -rf "$WINEPREFIX"
+        # No Mono or Gecko here: without the overrides wineboot offers to download them.
+        if ! WINEDLLOVERRIDES='mscoree=;mshtml=' timeout 300 wineboot -i \
+            >"$VELMORA_BUILD/wineboot.log" 2>&1 </dev/null; then
+            tail -n 20 "$VELMORA_BUILD/wineboot.log" >&2
+            die "wineboot failed"
+        fi
+        timeout 120 wineserver -w || die "the new prefix's Wine session did not end"
+        wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1 </dev/null
+        wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1 </dev/null
+        for f in tahoma.ttf tahomabd.ttf marlett.ttf; do
+            cp "/usr/share/wine/fonts/$f" "$WINEPREFIX/drive_c/windows/Fonts/"
+        done
+        timeout 60 wineserver -w || true   # the registry is on disk once the session ends
+        touch "$stamp"
+        say "prefix ready in $(seconds_since "$start") s"
+    fi
+    exec {lock}>&-
+}
+
+# EXIT trap: ends the Wine session of our prefix and the Xvfb we started, then exits
+# with the status the script was leaving with.
+stop_all() {
+    local rc=$?
+    trap - EXIT
+    if [[ -n $VELMORA_WINE_USED ]]; then
+        wineserver -k 2>/dev/null || true
+        timeout 10 wineserver -w 2>/dev/null || true
+    fi
+    if [[ -n $VELMORA_XVFB_PID ]]; then
+        kill -TERM "$VELMORA_XVFB_PID" 2>/dev/null || true
+        wait "$VELMORA_XVFB_PID" 2>/dev/null || true
+    fi
+    exit "$rc"
+}
+trap stop_all EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM HUP

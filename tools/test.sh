@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Runs every test: installs what is missing, builds, then runs CTest under Wine on a
+# private X server. Extra arguments go to ctest (for example -R pattern or -j2).
+set -euo pipefail
+# shellcheck source=tools/lib.sh
+source "$(dirname -- "${BASH_SOURCE[0]}")/lib.sh"
+
+ensure_packages
+build
+start_xvfb            # always our own display: CI has none, and tests stay off the user's screen
+ensure_prefix
+
+# One persistent server and one tiny program first: the Wine services start now, with
+# their output away from ctest's pipes, instead of inside the first test.
+start=$EPOCHREALTIME
+wineserver -p >/dev/null 2>&1 </dev/null
+wine hostname >/dev/null 2>&1 </dev/null || die "Wine could not run a program"
+say "Wine warmed up in $(seconds_since "$start") s"
+
+rc=0
+ctest --test-dir "$VELMORA_BUILD" --output-on-failure "$@" || rc=$?
+exit "$rc"
