@@ -17,9 +17,11 @@ std::string LocaleText(Os& os, LCTYPE type, const char* fallback) {
     return basEnumProcs::StripNul(buffer, std::min<size_t>(length, sizeof buffer));
 }
 
+} // namespace
+
 // LOCALE_SGROUPING such as "3;0" (threes), "3;2;0" (three, then twos) or "3"
-// (one group of three, the rest ungrouped). Returns the sizes; a closing 0 is dropped.
-std::vector<int> ParseGrouping(const std::string& grouping, bool& repeatLast) {
+// (one group of three, the rest ungrouped).
+ThousandsFormat::Grouping ThousandsFormat::ParseGrouping(const std::string& grouping) {
     std::vector<int> groups;
     int current = 0;
     for (char c : grouping) {
@@ -31,20 +33,18 @@ std::vector<int> ParseGrouping(const std::string& grouping, bool& repeatLast) {
         }
     }
     groups.push_back(current);
-    repeatLast = groups.size() > 1 && groups.back() == 0;
+    bool repeatLast = groups.size() > 1 && groups.back() == 0;
     if (repeatLast) {
         groups.pop_back();
     }
-    return groups;
+    return Grouping{groups, repeatLast};
 }
-
-} // namespace
 
 ThousandsFormat::ThousandsFormat(Os& os)
     : ThousandsFormat(LocaleText(os, LOCALE_STHOUSAND, ","), LocaleText(os, LOCALE_SGROUPING, "3;0")) {}
 
 ThousandsFormat::ThousandsFormat(std::string separator, std::string grouping)
-    : separator_(std::move(separator)), groups_(ParseGrouping(grouping, repeatLast_)) {}
+    : separator_(std::move(separator)), grouping_(ParseGrouping(grouping)) {}
 
 std::string ThousandsFormat::Format(uint64_t value) const {
     if (value == 0) {
@@ -55,10 +55,11 @@ std::string ThousandsFormat::Format(uint64_t value) const {
     size_t end = digits.size();
     for (size_t index = 0;; ++index) {
         int size = 0;
-        if (index < groups_.size()) {
-            size = groups_[index];
-        } else if (repeatLast_ && !groups_.empty()) {
-            size = groups_.back();
+        const std::vector<int>& sizes = grouping_.sizes;
+        if (index < sizes.size()) {
+            size = sizes[index];
+        } else if (grouping_.repeatLast) {
+            size = sizes.back();
         }
         if (size <= 0 || static_cast<size_t>(size) >= end) {
             pieces.push_back(digits.substr(0, end));

@@ -19,9 +19,14 @@ public:
     std::string Format(uint64_t value) const;
 
 private:
+    struct Grouping {
+        std::vector<int> sizes; // group sizes from the right
+        bool repeatLast;        // the grouping ended in ";0": the last size repeats
+    };
+    static Grouping ParseGrouping(const std::string& grouping);
+
     std::string separator_;
-    std::vector<int> groups_; // group sizes from the right
-    bool repeatLast_ = true;  // grouping ended in ";0": the last size repeats
+    Grouping grouping_;
 };
 
 } // namespace sys

@@ -70,7 +70,7 @@ TEST_F(ModuleTableTest, SortedBySignedBaseWithZeroHandles) {
     EXPECT_EQ(lines[1], " @ 0: 0 ()");
     EXPECT_EQ(lines[2], "app.exe @ 400000: 1A000 (106,496)");
     EXPECT_EQ(lines[0], "high.dll @ 80001000: 2000 (8,192)");
-    EXPECT_EQ(main_window::ModulesCaption(table, kEnglish), "5 Modules taking 1,159,168 bytes");
+    EXPECT_EQ(main_window::ModulesCaption(table, kEnglish), "5 Modules taking 1,175,552 bytes");
     os.CloseHandle(process);
 }
 
