@@ -26,11 +26,7 @@ void PumpMessages() {
 
 bool QuitPosted() {
     MSG message;
-    bool quit = false;
-    while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-        quit = quit || message.message == WM_QUIT;
-    }
-    return quit;
+    return ::PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != FALSE;
 }
 
 class MainWindowTest : public ::testing::Test {

@@ -1,19 +1,36 @@
 # shellcheck shell=bash
 # Shared by tools/run.sh and tools/test.sh: installs what is missing, builds,
-# starts a private X server and runs Wine in the build tree's own 32-bit prefix.
+# starts a private X server and runs Wine in the build tree's own prefix.
 # Source it from a bash script that uses `set -euo pipefail`.
 
 VELMORA_ROOT=$(cd -- "$(dirname -- "${BASH_SOURCE[0]}")/.." && pwd)
-VELMORA_PRESET=i686
-VELMORA_BUILD=$VELMORA_ROOT/build/$VELMORA_PRESET
+VELMORA_PRODUCT_PRESET=i686
 # shellcheck disable=SC2034  # for the scripts that source this file
-VELMORA_EXE=$VELMORA_BUILD/velmora.exe VELMORA_TITLE="Velmora Process Viewer"
+VELMORA_TITLE="Velmora Process Viewer"
+export WINEDEBUG=-all
 
-export VELMORA_WINEPREFIX=$VELMORA_BUILD/wineprefix
-export WINEARCH=win32 WINEPREFIX=$VELMORA_WINEPREFIX WINEDEBUG=-all
+# The product is the 32-bit build. Wine's 32-bit loader needs a kernel that runs
+# 32-bit programs; where it cannot, the same sources are built for 64-bit Windows
+# and run under 64-bit Wine instead (the 32-bit build is still made and checked).
+# Called by ensure_packages, once Wine is there to ask.
+select_runtime() {
+    if /usr/lib/wine/wine --version >/dev/null 2>&1; then
+        VELMORA_PRESET=i686
+        VELMORA_WINE=wine
+        export WINEARCH=win32
+    else
+        VELMORA_PRESET=x86_64
+        VELMORA_WINE=/usr/lib/wine/wine64 # /usr/bin/wine always starts the 32-bit loader
+        export WINEARCH=win64
+    fi
+    VELMORA_BUILD=$VELMORA_ROOT/build/$VELMORA_PRESET
+    VELMORA_EXE=$VELMORA_BUILD/velmora.exe
+    export VELMORA_WINEPREFIX=$VELMORA_BUILD/wineprefix
+    export WINEPREFIX=$VELMORA_WINEPREFIX
+}
 
-VELMORA_PACKAGES=(wine wine32:i386 wine64 g++-mingw-w64-i686 xvfb xauth cmake googletest
-                  fonts-wine imagemagick xdotool)
+VELMORA_PACKAGES=(wine wine32:i386 wine64 g++-mingw-w64-i686 g++-mingw-w64-x86-64 xvfb xauth
+                  cmake googletest fonts-wine imagemagick xdotool)
 
 VELMORA_XVFB_PID=   # the Xvfb that start_xvfb started, if any
 VELMORA_WINE_USED=  # set once this script has run anything under Wine
@@ -43,7 +60,10 @@ ensure_packages() {
         [[ $installed == *$'\n'"$p installed"$'\n'* || $installed == *$'\n'"$p:$arch installed"$'\n'* ]] ||
             missing+=("$p")
     done
-    ((${#missing[@]})) || return 0
+    if ((${#missing[@]} == 0)); then
+        select_runtime
+        return 0
+    fi
     say "installing ${missing[*]}"
     if ! dpkg --print-foreign-architectures | grep -qx i386; then
         as_root dpkg --add-architecture i386
@@ -51,6 +71,7 @@ ensure_packages() {
     as_root apt-get update
     as_root env DEBIAN_FRONTEND=noninteractive \
         apt-get install -y --no-install-recommends "${VELMORA_PACKAGES[@]}"
+    select_runtime
 }
 
 # True when every -DNAME=VALUE in the arguments is already in the cache.
@@ -68,14 +89,20 @@ cache_has() {
 
 # Configures (when needed) and builds. VELMORA_CMAKE_ARGS holds extra cache settings
 # (-DNAME=VALUE ...); CI builds treat warnings as errors.
-build() {
-    local args=()
+build_preset() {
+    local preset=$1 args=()
     read -ra args <<<"${VELMORA_CMAKE_ARGS:-}"
     [[ ${CI:-} == true ]] && args+=(-DVELMORA_WERROR=ON)
-    if ! cache_has "${args[@]}"; then
-        (cd "$VELMORA_ROOT" && cmake --preset "$VELMORA_PRESET" "${args[@]}")
+    if ! VELMORA_BUILD=$VELMORA_ROOT/build/$preset cache_has "${args[@]}"; then
+        (cd "$VELMORA_ROOT" && cmake --preset "$preset" "${args[@]}")
     fi
-    (cd "$VELMORA_ROOT" && cmake --build --preset "$VELMORA_PRESET")
+    (cd "$VELMORA_ROOT" && cmake --build --preset "$preset")
+}
+
+# Builds the product and, where it differs, the build that runs here.
+build() {
+    build_preset "$VELMORA_PRODUCT_PRESET"
+    [[ $VELMORA_PRESET == "$VELMORA_PRODUCT_PRESET" ]] || build_preset "$VELMORA_PRESET"
 }
 
 # Starts Xvfb on the first free display from :91 and exports DISPLAY.
@@ -121,12 +148,10 @@ wine_session_running() {
 # started with, so one that is not ours is waited for and, if it stays, stopped.
 begin_wine_session() {
     [[ -n $VELMORA_WINE_USED ]] && return 0
-    if ! wine --version >/dev/null 2>&1; then
-        if ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
-            say "this machine cannot start 32-bit Linux programs such as Wine's 32-bit loader"
-            say "(the kernel runs with 32-bit emulation off: 'ia32_emulation=on' on its command line enables it)"
-        fi
-        die "wine does not run"
+    "$VELMORA_WINE" --version >/dev/null 2>&1 || die "wine does not run"
+    if [[ $VELMORA_PRESET != "$VELMORA_PRODUCT_PRESET" ]]; then
+        say "this kernel runs no 32-bit programs (Wine's 32-bit loader among them):"
+        say "running the 64-bit build of the same sources under 64-bit Wine"
     fi
     if wine_session_running; then
         say "a Wine session already uses $WINEPREFIX; waiting up to 30 s for it to end"
@@ -149,18 +174,18 @@ ensure_prefix() {
     flock "$lock"
     begin_wine_session
     if [[ ! -f $stamp ]]; then
-        say "creating the 32-bit Wine prefix $WINEPREFIX"
+        say "creating the $WINEARCH Wine prefix $WINEPREFIX"
         start=$EPOCHREALTIME
         rm -rf "$WINEPREFIX"
         # No Mono or Gecko here: without the overrides wineboot offers to download them.
-        if ! WINEDLLOVERRIDES='mscoree=;mshtml=' timeout 300 wineboot -i \
+        if ! WINEDLLOVERRIDES='mscoree=;mshtml=' timeout 300 "$VELMORA_WINE" wineboot -i \
             >"$VELMORA_BUILD/wineboot.log" 2>&1 </dev/null; then
             tail -n 20 "$VELMORA_BUILD/wineboot.log" >&2
             die "wineboot failed"
         fi
         timeout 120 wineserver -w || die "the new prefix's Wine session did not end"
-        wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1 </dev/null
-        wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1 </dev/null
+        "$VELMORA_WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1 </dev/null
+        "$VELMORA_WINE" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1 </dev/null
         for f in tahoma.ttf tahomabd.ttf marlett.ttf; do
             cp "/usr/share/wine/fonts/$f" "$WINEPREFIX/drive_c/windows/Fonts/"
         done

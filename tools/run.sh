@@ -35,7 +35,7 @@ if [[ -n ${DISPLAY:-} ]]; then
     ensure_prefix
     say "starting the viewer on $DISPLAY"
     rc=0
-    wine "$VELMORA_EXE" "$@" || rc=$?
+    "$VELMORA_WINE" "$VELMORA_EXE" "$@" || rc=$?
     exit "$rc"
 fi
 
@@ -43,7 +43,7 @@ start_xvfb
 ensure_prefix
 shot=$VELMORA_BUILD/screenshot.png
 rm -f "$shot"
-wine "$VELMORA_EXE" "$@" >"$VELMORA_BUILD/run.log" 2>&1 </dev/null &
+"$VELMORA_WINE" "$VELMORA_EXE" "$@" >"$VELMORA_BUILD/run.log" 2>&1 </dev/null &
 viewer=$!
 
 if ! main=$(wait_for_window "$VELMORA_TITLE" 20); then

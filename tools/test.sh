@@ -14,7 +14,7 @@ ensure_prefix
 # their output away from ctest's pipes, instead of inside the first test.
 start=$EPOCHREALTIME
 wineserver -p >/dev/null 2>&1 </dev/null
-wine hostname >/dev/null 2>&1 </dev/null || die "Wine could not run a program"
+"$VELMORA_WINE" hostname >/dev/null 2>&1 </dev/null || die "Wine could not run a program"
 say "Wine warmed up in $(seconds_since "$start") s"
 
 rc=0
