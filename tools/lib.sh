@@ -5,6 +5,8 @@
 
 VELMORA_ROOT=$(cd -- "$(dirname -- "${BASH_SOURCE[0]}")/.." && pwd)
 VELMORA_PRODUCT_PRESET=i686
+# Where the build trees go; another root keeps a second checkout's work apart.
+VELMORA_BUILD_ROOT=$(realpath -m "${VELMORA_BUILD_ROOT:-$VELMORA_ROOT/build}")
 # shellcheck disable=SC2034  # for the scripts that source this file
 VELMORA_TITLE="Velmora Process Viewer"
 export WINEDEBUG=-all
@@ -23,7 +25,7 @@ select_runtime() {
         VELMORA_WINE=/usr/lib/wine/wine64 # /usr/bin/wine always starts the 32-bit loader
         export WINEARCH=win64
     fi
-    VELMORA_BUILD=$VELMORA_ROOT/build/$VELMORA_PRESET
+    VELMORA_BUILD=$VELMORA_BUILD_ROOT/$VELMORA_PRESET
     VELMORA_EXE=$VELMORA_BUILD/velmora.exe
     export VELMORA_WINEPREFIX=$VELMORA_BUILD/wineprefix
     export WINEPREFIX=$VELMORA_WINEPREFIX
@@ -93,10 +95,11 @@ build_preset() {
     local preset=$1 args=()
     read -ra args <<<"${VELMORA_CMAKE_ARGS:-}"
     [[ ${CI:-} == true ]] && args+=(-DVELMORA_WERROR=ON)
-    if ! VELMORA_BUILD=$VELMORA_ROOT/build/$preset cache_has "${args[@]}"; then
-        (cd "$VELMORA_ROOT" && cmake --preset "$preset" "${args[@]}")
+    local dir=$VELMORA_BUILD_ROOT/$preset
+    if ! VELMORA_BUILD=$dir cache_has "${args[@]}"; then
+        (cd "$VELMORA_ROOT" && cmake --preset "$preset" -B "$dir" "${args[@]}")
     fi
-    (cd "$VELMORA_ROOT" && cmake --build --preset "$preset")
+    cmake --build "$dir" -j 2
 }
 
 # Builds the product and, where it differs, the build that runs here.
