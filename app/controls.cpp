@@ -16,8 +16,7 @@ KindStyle StyleOf(ControlKind kind) {
     case ControlKind::Button:
         return {"BUTTON", kChild | WS_TABSTOP | BS_PUSHBUTTON, 0};
     case ControlKind::ListBox:
-        return {"LISTBOX",
-                kChild | WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT,
+        return {"LISTBOX", kChild | WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT,
                 WS_EX_CLIENTEDGE};
     case ControlKind::TextBox:
         return {"EDIT", kChild | WS_TABSTOP | ES_AUTOHSCROLL | ES_LEFT, WS_EX_CLIENTEDGE};
@@ -57,13 +56,11 @@ HWND CreateControl(HWND parent, int id, const ControlSpec& spec, const TwipsScal
                    HFONT font) {
     KindStyle kind = StyleOf(spec.kind);
     RECT box = scale.ToPixels(spec.rect);
-    HWND control = ::CreateWindowExA(kind.exStyle, kind.className, spec.caption, kind.style,
-                                     box.left, box.top, box.right - box.left,
-                                     box.bottom - box.top, parent,
-                                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                                     reinterpret_cast<HINSTANCE>(
-                                         ::GetWindowLongPtrA(parent, GWLP_HINSTANCE)),
-                                     nullptr);
+    HWND control = ::CreateWindowExA(
+        kind.exStyle, kind.className, spec.caption, kind.style, box.left, box.top,
+        box.right - box.left, box.bottom - box.top, parent,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+        reinterpret_cast<HINSTANCE>(::GetWindowLongPtrA(parent, GWLP_HINSTANCE)), nullptr);
     if (control != nullptr) {
         ::SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
         if (spec.kind == ControlKind::FittingLabel) {

@@ -3,6 +3,7 @@
 #include "app/message_loop.h"
 #include "app/uncaught_error.h"
 #include "main_window/frm_enum_procs.h"
+#include "res/resource_ids.h"
 #include "system/windows_os.h"
 
 #include <commctrl.h>
@@ -19,7 +20,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
         ::InitCommonControlsEx(&controls);
         main_window::frmEnumProcs form(os, instance);
         form.Show(showCommand);
-        return app::RunMessageLoop();
+        HACCEL keys = ::LoadAcceleratorsA(instance, MAKEINTRESOURCEA(IDA_MAIN));
+        return app::RunMessageLoop(form.Handle(), keys);
     } catch (...) {
         app::ReportUncaughtError(os, std::current_exception());
         return 1;

@@ -6,8 +6,8 @@ namespace {
 
 void Dispatch(MSG& message) {
     HWND root = message.hwnd != nullptr ? ::GetAncestor(message.hwnd, GA_ROOT) : nullptr;
-    bool isForm = root != nullptr &&
-                  (::GetWindowLongPtrA(root, GWL_EXSTYLE) & WS_EX_CONTROLPARENT) != 0;
+    bool isForm =
+        root != nullptr && (::GetWindowLongPtrA(root, GWL_EXSTYLE) & WS_EX_CONTROLPARENT) != 0;
     if (isForm && ::IsDialogMessageA(root, &message)) {
         return;
     }
@@ -17,9 +17,15 @@ void Dispatch(MSG& message) {
 
 } // namespace
 
-int RunMessageLoop() {
+int RunMessageLoop(HWND window, HACCEL accelerators) {
     MSG message{};
     while (::GetMessageA(&message, nullptr, 0, 0) > 0) {
+        bool forWindow = accelerators != nullptr && message.hwnd != nullptr &&
+                         ::GetAncestor(message.hwnd, GA_ROOT) == window &&
+                         ::IsWindowEnabled(window);
+        if (forWindow && ::TranslateAcceleratorA(window, accelerators, &message)) {
+            continue;
+        }
         Dispatch(message);
     }
     return static_cast<int>(message.wParam);

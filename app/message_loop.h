@@ -6,8 +6,9 @@
 
 namespace app {
 
-// Runs until WM_QUIT; returns its exit code.
-int RunMessageLoop();
+// Runs until WM_QUIT; returns its exit code. Keys of `accelerators` are
+// translated for `window` while it is enabled and holds the keyboard.
+int RunMessageLoop(HWND window = nullptr, HACCEL accelerators = nullptr);
 
 // Runs until `modal` is destroyed. A WM_QUIT seen meanwhile is posted again so
 // that the outer loop ends as well.

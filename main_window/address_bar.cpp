@@ -58,8 +58,8 @@ std::vector<TwipsBox> BarBoxes(const app::TwipsRect& bar, const std::vector<int3
                          bar.height, Alternating(k)});
     }
     for (size_t k = 0; k < static_cast<size_t>(driverCount); ++k) {
-        boxes.push_back({bar.left + BarOffset(driverBases[k], bar.width), bar.top,
-                         kDriverMarkWidth, bar.height, Alternating(k)});
+        boxes.push_back({bar.left + BarOffset(driverBases[k], bar.width), bar.top, kDriverMarkWidth,
+                         bar.height, Alternating(k)});
     }
     for (const TwipsBox& tick : TickBoxes(bar)) {
         boxes.push_back(tick);
@@ -68,8 +68,8 @@ std::vector<TwipsBox> BarBoxes(const app::TwipsRect& bar, const std::vector<int3
 }
 
 TwipsBox MarkBox(const app::TwipsRect& bar, uint32_t address, int markWidth) {
-    return {bar.left + BarOffset(address, bar.width), bar.top, markWidth,
-            bar.height + kStripBelow, BarColour::White};
+    return {bar.left + BarOffset(address, bar.width), bar.top, markWidth, bar.height + kStripBelow,
+            BarColour::White};
 }
 
 app::TwipsRect BarPaintArea(const app::TwipsRect& bar) {
@@ -129,8 +129,8 @@ void AddressBar::Show(HDC target, const RECT& area) const {
     if (dc_.Get() == nullptr) {
         return;
     }
-    ::BitBlt(target, area.left, area.top, area.right - area.left, area.bottom - area.top,
-             dc_.Get(), area.left, area.top, SRCCOPY);
+    ::BitBlt(target, area.left, area.top, area.right - area.left, area.bottom - area.top, dc_.Get(),
+             area.left, area.top, SRCCOPY);
 }
 
 COLORREF AddressBar::PixelAt(int x, int y) const {

@@ -10,14 +10,14 @@
 namespace main_window {
 
 DriverTable ReadDrivers(sys::Os& os) {
-    auto reply = sys::EnumerateGrowing<LPVOID>([&](LPVOID* bases, DWORD bytes, DWORD* needed,
-                                                   DWORD& error) {
-        BOOL ok = os.EnumDeviceDrivers(bases, bytes, needed);
-        if (!ok) {
-            error = os.GetLastError();
-        }
-        return ok != FALSE;
-    });
+    auto reply =
+        sys::EnumerateGrowing<LPVOID>([&](LPVOID* bases, DWORD bytes, DWORD* needed, DWORD& error) {
+            BOOL ok = os.EnumDeviceDrivers(bases, bytes, needed);
+            if (!ok) {
+                error = os.GetLastError();
+            }
+            return ok != FALSE;
+        });
     if (!reply.succeeded) {
         basEnumProcs::RaiseWinError(os, static_cast<int32_t>(reply.error));
     }
@@ -33,12 +33,10 @@ DriverTable ReadDrivers(sys::Os& os) {
     for (uint32_t base : table.uDriverBases) {
         table.lDriverBases.push_back(static_cast<int32_t>(base));
         auto address = reinterpret_cast<LPVOID>(static_cast<uintptr_t>(base));
-        table.sDriverNames.push_back(sys::QueryName([&](char* buffer, DWORD size) {
-            os.GetDeviceDriverBaseNameA(address, buffer, size);
-        }));
-        table.sDriverPaths.push_back(sys::QueryName([&](char* buffer, DWORD size) {
-            os.GetDeviceDriverFileNameA(address, buffer, size);
-        }));
+        table.sDriverNames.push_back(sys::QueryName(
+            [&](char* buffer, DWORD size) { os.GetDeviceDriverBaseNameA(address, buffer, size); }));
+        table.sDriverPaths.push_back(sys::QueryName(
+            [&](char* buffer, DWORD size) { os.GetDeviceDriverFileNameA(address, buffer, size); }));
     }
     return table;
 }

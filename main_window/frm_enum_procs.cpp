@@ -3,6 +3,7 @@
 #include "app/form_host.h"
 #include "app/uncaught_error.h"
 #include "memory_map/frm_mem_map.h"
+#include "res/resource_ids.h"
 #include "system/bas_enum_procs.h"
 #include "system/handles.h"
 #include "system/number_text.h"
@@ -26,7 +27,7 @@ void RegisterFormClass(HINSTANCE instance) {
     form.cbSize = sizeof form;
     form.lpfnWndProc = app::FormProcedure<frmEnumProcs>;
     form.hInstance = instance;
-    form.hIcon = ::LoadIconA(instance, MAKEINTRESOURCEA(1));
+    form.hIcon = ::LoadIconA(instance, MAKEINTRESOURCEA(IDI_VELMORA));
     form.hCursor = ::LoadCursorA(nullptr, IDC_ARROW);
     form.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     form.lpszClassName = kClassName;
@@ -73,8 +74,8 @@ void frmEnumProcs::Create() {
 
 void frmEnumProcs::CreateControls() {
     for (int i = 0; i < kMainControlCount; ++i) {
-        controls_[i] = app::CreateControl(window_, kFirstControlId + i, kMainControls[i], scale_,
-                                          font_.Get());
+        controls_[i] =
+            app::CreateControl(window_, kFirstControlId + i, kMainControls[i], scale_, font_.Get());
     }
     savedFocus_ = Control(MainControl::cmdRefresh);
 }
@@ -127,6 +128,10 @@ void frmEnumProcs::OnActivate(WPARAM wParam, LPARAM lParam) {
 }
 
 void frmEnumProcs::OnCommand(int id, int notification) {
+    constexpr int kFromAccelerator = 1;
+    if (id == IDA_REFRESH && notification == kFromAccelerator) {
+        return cmdRefresh_Click(); // F5
+    }
     auto control = static_cast<MainControl>(id - kFirstControlId);
     if (notification == BN_CLICKED) {
         switch (control) {
@@ -169,8 +174,8 @@ void frmEnumProcs::cmdRefresh_Click() {
 void frmEnumProcs::cmdExit_Click() { ::SendMessageA(window_, WM_CLOSE, 0, 0); }
 
 void frmEnumProcs::Form_Unload(bool& cancel) {
-    int answer = os_.MessageBoxA(window_, kFreewareText, kFreewareTitle,
-                                 MB_OKCANCEL | MB_DEFBUTTON1);
+    int answer =
+        os_.MessageBoxA(window_, kFreewareText, kFreewareTitle, MB_OKCANCEL | MB_DEFBUTTON1);
     if (answer == IDOK) {
         os_.ShellExecuteA(nullptr, "open", kPublisherPage, nullptr, nullptr, SW_SHOWNORMAL);
     }
@@ -300,9 +305,9 @@ void frmEnumProcs::FlashWhite(const TwipsBox& mark) {
 
 void frmEnumProcs::FlashModuleWhite(int32_t idx) {
     auto k = static_cast<size_t>(idx - 1);
-    FlashWhite(MarkBox(kRectMem, static_cast<uint32_t>(modules_.lModuleBases.at(k)),
-                       BarOffset(static_cast<uint32_t>(modules_.lModuleSizes.at(k)),
-                                 kRectMem.width)));
+    FlashWhite(
+        MarkBox(kRectMem, static_cast<uint32_t>(modules_.lModuleBases.at(k)),
+                BarOffset(static_cast<uint32_t>(modules_.lModuleSizes.at(k)), kRectMem.width)));
 }
 
 void frmEnumProcs::FlashDriverWhite(int32_t idx) {

@@ -21,12 +21,10 @@ ModuleEntry ReadModule(sys::Os& os, HANDLE process, HMODULE module) {
     if (module == nullptr) {
         return entry;
     }
-    entry.name = sys::QueryName([&](char* buffer, DWORD size) {
-        os.GetModuleBaseNameA(process, module, buffer, size);
-    });
-    entry.path = sys::QueryName([&](char* buffer, DWORD size) {
-        os.GetModuleFileNameExA(process, module, buffer, size);
-    });
+    entry.name = sys::QueryName(
+        [&](char* buffer, DWORD size) { os.GetModuleBaseNameA(process, module, buffer, size); });
+    entry.path = sys::QueryName(
+        [&](char* buffer, DWORD size) { os.GetModuleFileNameExA(process, module, buffer, size); });
     // Cleared for every module: a failed query must not repeat the previous one's data.
     MODULEINFO info{};
     if (!os.GetModuleInformation(process, module, &info, sizeof info)) {

@@ -29,8 +29,7 @@ std::string SpecialProcessName(int32_t processId);
 std::string PriorityClassName(DWORD priorityClass);
 
 // "412 - editor.exe (normal)"
-std::string ProcessRowText(int32_t processId, const std::string& name,
-                           const std::string& priority);
+std::string ProcessRowText(int32_t processId, const std::string& name, const std::string& priority);
 
 std::vector<std::string> ProcessRows(const ProcessSnapshot& snapshot);
 

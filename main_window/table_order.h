@@ -35,7 +35,8 @@ template <typename Key> std::vector<size_t> ExchangeSortOrder(const std::vector<
 }
 
 // Puts the elements of `items` into `order` (as returned above).
-template <typename T> std::vector<T> Reordered(std::vector<T> items, const std::vector<size_t>& order) {
+template <typename T>
+std::vector<T> Reordered(std::vector<T> items, const std::vector<size_t>& order) {
     std::vector<T> result;
     result.reserve(order.size());
     for (size_t index : order) {

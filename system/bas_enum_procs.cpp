@@ -58,22 +58,20 @@ std::string Hex(uint32_t value) {
 
 std::string GetErrorText(sys::Os& os, int32_t code) {
     std::string message = SystemMessage(os, code);
-    return "Error: " + std::to_string(code) + "(&H" + Hex(static_cast<uint32_t>(code)) + "): " +
-           message;
+    return "Error: " + std::to_string(code) + "(&H" + Hex(static_cast<uint32_t>(code)) +
+           "): " + message;
 }
 
 sys::RaisedError MakeWinError(sys::Os& os, int32_t code) {
     // Wraps in 32 bits: even the lowest codes still yield a number.
-    auto number = static_cast<int32_t>(static_cast<uint32_t>(code) +
-                                       static_cast<uint32_t>(kErrorNumberBase));
+    auto number =
+        static_cast<int32_t>(static_cast<uint32_t>(code) + static_cast<uint32_t>(kErrorNumberBase));
     return sys::RaisedError(number, OwnExeBaseName(os) + ".Windows", GetErrorText(os, code));
 }
 
 void RaiseWinError(sys::Os& os, int32_t code) { throw MakeWinError(os, code); }
 
-std::string StripNul(std::string_view text) {
-    return std::string(text.substr(0, text.find('\0')));
-}
+std::string StripNul(std::string_view text) { return std::string(text.substr(0, text.find('\0'))); }
 
 std::string StripNul(const char* buffer, size_t size) {
     return StripNul(std::string_view(buffer, size));

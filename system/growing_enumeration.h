@@ -13,9 +13,9 @@ namespace sys {
 
 template <typename Entry> struct Enumeration {
     bool succeeded = false;
-    DWORD error = 0;             // last error of the failed call
-    int calls = 0;               // how many calls the reply took
-    std::vector<Entry> entries;  // bytes reported / entry size, in the system's order
+    DWORD error = 0;            // last error of the failed call
+    int calls = 0;              // how many calls the reply took
+    std::vector<Entry> entries; // bytes reported / entry size, in the system's order
 };
 
 // `call(buffer, bytes, &bytesReported)` wraps one system call and must read the

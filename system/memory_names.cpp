@@ -12,14 +12,14 @@ struct Name {
 };
 
 constexpr Name kStatesAndTypes[] = {
-    {0x1000, "COMMIT"},   {0x2000, "RESERVE"}, {0x4000, "DECOMMIT"}, {0x8000, "RELEASE"},
-    {0x10000, "FREE"},    {0x20000, "PRIVATE"}, {0x40000, "MAPPED"}, {0x80000, "RESET"},
+    {0x1000, "COMMIT"},     {0x2000, "RESERVE"},  {0x4000, "DECOMMIT"}, {0x8000, "RELEASE"},
+    {0x10000, "FREE"},      {0x20000, "PRIVATE"}, {0x40000, "MAPPED"},  {0x80000, "RESET"},
     {0x100000, "TOP_DOWN"}, {0x1000000, "IMAGE"},
 };
 
 constexpr Name kProtections[] = {
-    {0x01, "NOACCESS"},         {0x02, "READONLY"},          {0x04, "READWRITE"},
-    {0x08, "WRITECOPY"},        {0x10, "EXECUTE"},           {0x20, "EXECUTE_READ"},
+    {0x01, "NOACCESS"},          {0x02, "READONLY"},          {0x04, "READWRITE"},
+    {0x08, "WRITECOPY"},         {0x10, "EXECUTE"},           {0x20, "EXECUTE_READ"},
     {0x40, "EXECUTE_READWRITE"}, {0x80, "EXECUTE_WRITECOPY"}, {0x100, "GUARD"},
     {0x200, "NOCACHE"},
 };

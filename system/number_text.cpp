@@ -41,7 +41,8 @@ ThousandsFormat::Grouping ThousandsFormat::ParseGrouping(const std::string& grou
 }
 
 ThousandsFormat::ThousandsFormat(Os& os)
-    : ThousandsFormat(LocaleText(os, LOCALE_STHOUSAND, ","), LocaleText(os, LOCALE_SGROUPING, "3;0")) {}
+    : ThousandsFormat(LocaleText(os, LOCALE_STHOUSAND, ","),
+                      LocaleText(os, LOCALE_SGROUPING, "3;0")) {}
 
 ThousandsFormat::ThousandsFormat(std::string separator, std::string grouping)
     : separator_(std::move(separator)), grouping_(ParseGrouping(grouping)) {}

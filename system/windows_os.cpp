@@ -107,8 +107,7 @@ struct WindowsOs::Bindings {
     Bound<DWORD(WINAPI*)(LPCSTR, LPDWORD)> getVersionInfoSize{version, "GetFileVersionInfoSizeA"};
     Bound<BOOL(WINAPI*)(LPCSTR, DWORD, DWORD, LPVOID)> getVersionInfo{version,
                                                                       "GetFileVersionInfoA"};
-    Bound<BOOL(WINAPI*)(LPCVOID, LPCSTR, LPVOID*, PUINT)> verQueryValue{version,
-                                                                        "VerQueryValueA"};
+    Bound<BOOL(WINAPI*)(LPCVOID, LPCSTR, LPVOID*, PUINT)> verQueryValue{version, "VerQueryValueA"};
 };
 
 WindowsOs::WindowsOs() : bound_(std::make_unique<Bindings>()) {}
@@ -133,8 +132,7 @@ DWORD WindowsOs::GetModuleFileNameA(HMODULE module, LPSTR buffer, DWORD size) {
     return ::GetModuleFileNameA(module, buffer, size);
 }
 
-DWORD WindowsOs::FormatMessageA(DWORD flags, DWORD code, DWORD language, LPSTR buffer,
-                                DWORD size) {
+DWORD WindowsOs::FormatMessageA(DWORD flags, DWORD code, DWORD language, LPSTR buffer, DWORD size) {
     return ::FormatMessageA(flags, nullptr, code, language, buffer, size, nullptr);
 }
 
@@ -177,13 +175,11 @@ DWORD WindowsOs::GetModuleBaseNameA(HANDLE process, HMODULE module, LPSTR buffer
     return bound_->getModuleBaseName.Get(*this)(process, module, buffer, size);
 }
 
-DWORD WindowsOs::GetModuleFileNameExA(HANDLE process, HMODULE module, LPSTR buffer,
-                                      DWORD size) {
+DWORD WindowsOs::GetModuleFileNameExA(HANDLE process, HMODULE module, LPSTR buffer, DWORD size) {
     return bound_->getModuleFileNameEx.Get(*this)(process, module, buffer, size);
 }
 
-BOOL WindowsOs::GetModuleInformation(HANDLE process, HMODULE module, MODULEINFO* info,
-                                     DWORD size) {
+BOOL WindowsOs::GetModuleInformation(HANDLE process, HMODULE module, MODULEINFO* info, DWORD size) {
     return bound_->getModuleInformation.Get(*this)(process, module, info, size);
 }
 

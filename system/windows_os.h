@@ -37,8 +37,7 @@ public:
     BOOL EnumProcessModules(HANDLE process, HMODULE* modules, DWORD bytes,
                             DWORD* bytesNeeded) override;
     DWORD GetModuleBaseNameA(HANDLE process, HMODULE module, LPSTR buffer, DWORD size) override;
-    DWORD GetModuleFileNameExA(HANDLE process, HMODULE module, LPSTR buffer,
-                               DWORD size) override;
+    DWORD GetModuleFileNameExA(HANDLE process, HMODULE module, LPSTR buffer, DWORD size) override;
     BOOL GetModuleInformation(HANDLE process, HMODULE module, MODULEINFO* info,
                               DWORD size) override;
     BOOL GetProcessMemoryInfo(HANDLE process, PROCESS_MEMORY_COUNTERS* counters,

@@ -28,8 +28,8 @@ TEST(AddressBarGeometry, EmptyBarIsFieldFrameAndThreeTicks) {
 
 TEST(AddressBarGeometry, OffsetsRoundDown) {
     EXPECT_EQ(BarOffset(0x00400000, 9132), 8);
-    EXPECT_EQ(BarOffset(0x100000, 9132), 2);     // 1 MB
-    EXPECT_EQ(BarOffset(0x10000, 9132), 0);      // 64 KB
+    EXPECT_EQ(BarOffset(0x100000, 9132), 2); // 1 MB
+    EXPECT_EQ(BarOffset(0x10000, 9132), 0);  // 64 KB
     EXPECT_EQ(BarOffset(470320, 9132), 0);
     EXPECT_EQ(BarOffset(470321, 9132), 1);
     EXPECT_EQ(BarOffset(0x80000000u, 9132), 4566);
@@ -48,7 +48,7 @@ TEST(AddressBarGeometry, ModulesAndDriversAlternateRedAndBlueEachFromRed) {
     EXPECT_TRUE(Same(boxes[4], 180 + 4566, 8040, 0, 732, BarColour::Red));
     EXPECT_TRUE(Same(boxes[5], 4746, 8040, 10, 732, BarColour::Red));
     EXPECT_TRUE(Same(boxes[6], 9311, 8040, 10, 732, BarColour::Blue)); // past the right end
-    EXPECT_EQ(boxes.back().colour, BarColour::Black); // ticks on top
+    EXPECT_EQ(boxes.back().colour, BarColour::Black);                  // ticks on top
 }
 
 TEST(AddressBarGeometry, ACountOfZeroDrawsNoModulesWhateverTheArraysHold) {

@@ -22,7 +22,8 @@ FakeOs::FakeOs() {
     messages[5] = "Access denied.\r\n";
     messages[6] = "Invalid handle.\r\n";
     messages[87] = "Invalid parameter.\r\n";
-    messages[299] = "Only part of a ReadProcessMemory or WriteProcessMemory request was completed.\r\n";
+    messages[299] =
+        "Only part of a ReadProcessMemory or WriteProcessMemory request was completed.\r\n";
     messages[1813] = "The specified resource type cannot be found in the image file.\r\n";
 }
 
@@ -256,8 +257,7 @@ int FakeOs::GetTimeFormatA(LCID, DWORD, const SYSTEMTIME* time, LPCSTR, LPSTR bu
         return 0;
     }
     char text[32];
-    std::snprintf(text, sizeof text, "%02u:%02u:%02u", time->wHour, time->wMinute,
-                  time->wSecond);
+    std::snprintf(text, sizeof text, "%02u:%02u:%02u", time->wHour, time->wMinute, time->wSecond);
     if (size == 0) {
         return static_cast<int>(std::strlen(text)) + 1;
     }
@@ -282,8 +282,7 @@ BOOL FakeOs::EnumProcesses(DWORD* ids, DWORD bytes, DWORD* bytesReturned) {
     return TRUE;
 }
 
-BOOL FakeOs::EnumProcessModules(HANDLE handle, HMODULE* modules, DWORD bytes,
-                                DWORD* bytesNeeded) {
+BOOL FakeOs::EnumProcessModules(HANDLE handle, HMODULE* modules, DWORD bytes, DWORD* bytesNeeded) {
     enumModulesSizes.push_back(bytes);
     if (Enter("EnumProcessModules")) {
         return FALSE;
@@ -331,8 +330,7 @@ DWORD FakeOs::GetModuleFileNameExA(HANDLE process, HMODULE module, LPSTR buffer,
     return CopyName(found->path, buffer, size);
 }
 
-BOOL FakeOs::GetModuleInformation(HANDLE process, HMODULE module, MODULEINFO* info,
-                                  DWORD size) {
+BOOL FakeOs::GetModuleInformation(HANDLE process, HMODULE module, MODULEINFO* info, DWORD size) {
     if (Enter("GetModuleInformation")) {
         return FALSE;
     }
@@ -347,8 +345,7 @@ BOOL FakeOs::GetModuleInformation(HANDLE process, HMODULE module, MODULEINFO* in
     return TRUE;
 }
 
-BOOL FakeOs::GetProcessMemoryInfo(HANDLE handle, PROCESS_MEMORY_COUNTERS* counters,
-                                  DWORD size) {
+BOOL FakeOs::GetProcessMemoryInfo(HANDLE handle, PROCESS_MEMORY_COUNTERS* counters, DWORD size) {
     if (Enter("GetProcessMemoryInfo")) {
         return FALSE;
     }
@@ -509,8 +506,8 @@ HANDLE FakeOs::SetClipboardData(UINT format, HANDLE data) {
         lastError_ = ERROR_INVALID_HANDLE;
         return nullptr;
     }
-    clipboardText.assign(memory->second.data(), ::strnlen(memory->second.data(),
-                                                          memory->second.size()));
+    clipboardText.assign(memory->second.data(),
+                         ::strnlen(memory->second.data(), memory->second.size()));
     clipboardHasText = true;
     globals_.erase(memory); // the clipboard owns it now
     return data;

@@ -94,7 +94,7 @@ public:
 
     // --- what the program did ---------------------------------------------
     std::map<std::string, int> calls;
-    std::vector<DWORD> enumProcessesSizes;      // buffer size of each call
+    std::vector<DWORD> enumProcessesSizes; // buffer size of each call
     std::vector<DWORD> enumModulesSizes;
     std::vector<DWORD> enumDriversSizes;
     std::vector<DWORD> openAccessMasks;
@@ -133,8 +133,7 @@ public:
     BOOL EnumProcessModules(HANDLE process, HMODULE* modules, DWORD bytes,
                             DWORD* bytesNeeded) override;
     DWORD GetModuleBaseNameA(HANDLE process, HMODULE module, LPSTR buffer, DWORD size) override;
-    DWORD GetModuleFileNameExA(HANDLE process, HMODULE module, LPSTR buffer,
-                               DWORD size) override;
+    DWORD GetModuleFileNameExA(HANDLE process, HMODULE module, LPSTR buffer, DWORD size) override;
     BOOL GetModuleInformation(HANDLE process, HMODULE module, MODULEINFO* info,
                               DWORD size) override;
     BOOL GetProcessMemoryInfo(HANDLE process, PROCESS_MEMORY_COUNTERS* counters,

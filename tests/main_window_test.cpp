@@ -107,8 +107,8 @@ TEST_F(MainWindowTest, LaidOutInTwipsWithAFixedDialogFrame) {
 
 TEST_F(MainWindowTest, FontIsTahomaNinePoint) {
     Open();
-    auto font = reinterpret_cast<HFONT>(::SendMessageA(Get(MainControl::lstProcesses),
-                                                       WM_GETFONT, 0, 0));
+    auto font =
+        reinterpret_cast<HFONT>(::SendMessageA(Get(MainControl::lstProcesses), WM_GETFONT, 0, 0));
     ASSERT_NE(font, nullptr);
     LOGFONTA logFont{};
     ::GetObjectA(font, sizeof logFont, &logFont);
@@ -165,7 +165,8 @@ TEST_F(MainWindowTest, RefreshRebuildsTheListAndKeepsTheStatusText) {
     EXPECT_EQ(Text(MainControl::txtStatus), "C:\\Apps\\editor.exe");
     os.processes.erase(36);
     os.processes[40] = fake::MakeProcess("new.exe", "C:\\new.exe", IDLE_PRIORITY_CLASS);
-    ::SendMessageA(form->Handle(), WM_COMMAND, MAKEWPARAM(main_window::ControlId(MainControl::cmdRefresh), BN_CLICKED),
+    ::SendMessageA(form->Handle(), WM_COMMAND,
+                   MAKEWPARAM(main_window::ControlId(MainControl::cmdRefresh), BN_CLICKED),
                    reinterpret_cast<LPARAM>(Get(MainControl::cmdRefresh)));
     EXPECT_EQ(Rows(MainControl::lstProcesses),
               (std::vector<std::string>{"0 - Idle Process ()", "40 - new.exe (idle)",
@@ -208,7 +209,8 @@ TEST_F(MainWindowTest, OnlyActivationsFromTheProgramsOwnFormsRefresh) {
 TEST_F(MainWindowTest, ExitPromptAnsweredOkOpensThePublisherPage) {
     Open();
     os.messageBoxAnswers = {IDOK};
-    ::SendMessageA(form->Handle(), WM_COMMAND, MAKEWPARAM(main_window::ControlId(MainControl::cmdExit), BN_CLICKED),
+    ::SendMessageA(form->Handle(), WM_COMMAND,
+                   MAKEWPARAM(main_window::ControlId(MainControl::cmdExit), BN_CLICKED),
                    reinterpret_cast<LPARAM>(Get(MainControl::cmdExit)));
     ASSERT_EQ(os.messageBoxes.size(), 1u);
     const fake::MessageBoxCall& box = os.messageBoxes[0];
@@ -255,7 +257,8 @@ TEST_F(MainWindowTest, FailedEnumerationEndsTheProgramThroughTheErrorReport) {
     ASSERT_EQ(app::RowCount(Get(MainControl::lstProcesses)), 4);
     os.processes[40] = fake::MakeProcess("new.exe", "C:\\new.exe");
     os.Fail("EnumProcesses", ERROR_ACCESS_DENIED);
-    ::SendMessageA(form->Handle(), WM_COMMAND, MAKEWPARAM(main_window::ControlId(MainControl::cmdRefresh), BN_CLICKED),
+    ::SendMessageA(form->Handle(), WM_COMMAND,
+                   MAKEWPARAM(main_window::ControlId(MainControl::cmdRefresh), BN_CLICKED),
                    reinterpret_cast<LPARAM>(Get(MainControl::cmdRefresh)));
     ASSERT_EQ(os.messageBoxes.size(), 1u);
     EXPECT_EQ(os.messageBoxes[0].caption, "Velmora Process Viewer");

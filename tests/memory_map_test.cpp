@@ -98,8 +98,8 @@ TEST_F(RegionWalkTest, FreeOnlyMapHasTheSameTotal) {
     HANDLE process = Open(regions);
     auto full = WalkRegions(os, process, MapKind::AllRegions);
     auto free = WalkRegions(os, process, MapKind::FreeOnly);
-    EXPECT_EQ(Lines(free.text),
-              (std::vector<std::string>{"0 - FFFF\t16 pp\tFREE", "1 1000 - 7FFE FFFF\t524255 pp\tFREE"}));
+    EXPECT_EQ(Lines(free.text), (std::vector<std::string>{"0 - FFFF\t16 pp\tFREE",
+                                                          "1 1000 - 7FFE FFFF\t524255 pp\tFREE"}));
     EXPECT_EQ(free.freePages, full.freePages);
     os.CloseHandle(process);
 }

@@ -23,7 +23,9 @@ TEST(ThousandsFormat, FollowsTheUsersSeparatorAndGrouping) {
     os.thousandsSeparator = ".";
     EXPECT_EQ(sys::ThousandsFormat(os).Format(1234567), "1.234.567");
     os.thousandsSeparator = "\xA0";
-    EXPECT_EQ(sys::ThousandsFormat(os).Format(8040448), "8\xA0" "040\xA0" "448");
+    EXPECT_EQ(sys::ThousandsFormat(os).Format(8040448), "8\xA0"
+                                                        "040\xA0"
+                                                        "448");
     EXPECT_EQ(sys::ThousandsFormat(",", "3;2;0").Format(123456789), "12,34,56,789");
     EXPECT_EQ(sys::ThousandsFormat(",", "3").Format(123456789), "123456,789");
     EXPECT_EQ(sys::ThousandsFormat(",", "0;0").Format(123456789), "123456789");

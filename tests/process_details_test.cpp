@@ -88,8 +88,10 @@ TEST_F(DetailsTest, SelectingAProcessShowsPathCountersAndModules) {
     EXPECT_EQ(Text(MainControl::lblWorkingSet), "Working Set Size: 1,234,567");
     EXPECT_EQ(Text(MainControl::lblPageFile), "Page File Usage: 2,147,483,648");
     ASSERT_EQ(app::RowCount(Get(MainControl::lstModules)), 5);
-    EXPECT_EQ(app::RowText(Get(MainControl::lstModules), 0), "editor.exe @ 400000: 1A000 (106,496)");
-    EXPECT_EQ(app::RowText(Get(MainControl::lstModules), 4), "ntdll.dll @ 7C900000: B2000 (729,088)");
+    EXPECT_EQ(app::RowText(Get(MainControl::lstModules), 0),
+              "editor.exe @ 400000: 1A000 (106,496)");
+    EXPECT_EQ(app::RowText(Get(MainControl::lstModules), 4),
+              "ntdll.dll @ 7C900000: B2000 (729,088)");
     EXPECT_EQ(Text(MainControl::lblModules), "5 Modules taking 2,957,312 bytes");
     EXPECT_EQ(os.OpenHandles(), 0);
 }
@@ -161,12 +163,12 @@ TEST_F(DetailsTest, DriversListedAndDrawnAfterTheNextRedraw) {
 
 TEST_F(DetailsTest, BarShowsFrameTicksAndAlternatingModules) {
     Select(MainControl::lstProcesses, RowOf(412));
-    EXPECT_EQ(form->Bar().PixelAt(Px(180), Px(8040) + Px(300)), kBlack);  // frame, left edge
+    EXPECT_EQ(form->Bar().PixelAt(Px(180), Px(8040) + Px(300)), kBlack);      // frame, left edge
     EXPECT_EQ(form->Bar().PixelAt(Px(2463) + 1, Px(8040) + Px(100)), kBlack); // 1 GB tick
     EXPECT_EQ(form->Bar().PixelAt(Px(7029) + 1, Px(8040) + Px(100)), kBlack); // 3 GB tick
-    EXPECT_EQ(BarAt(188), kRed);           // editor.exe at 4 MB, module 1
+    EXPECT_EQ(BarAt(188), kRed);            // editor.exe at 4 MB, module 1
     EXPECT_EQ(BarAt(180 + 570 + 1), kBlue); // lib.dll at 256 MB, 1 MB wide, module 2
-    EXPECT_EQ(BarAt(180 + 1141), kRed);    // small.dll: width 0, one pixel
+    EXPECT_EQ(BarAt(180 + 1141), kRed);     // small.dll: width 0, one pixel
     EXPECT_EQ(BarAt(1000), kGrey);
     EXPECT_EQ(BarAt(3000, 8040 + 780), kGrey); // the strip below the bar
 }
@@ -184,9 +186,9 @@ TEST_F(DetailsTest, BarSurvivesBeingCoveredAndRepainted) {
 
 TEST_F(DetailsTest, OnlyTheLastSelectedModuleIsMarked) {
     Select(MainControl::lstProcesses, RowOf(412));
-    Select(MainControl::lstModules, 1); // lib.dll
+    Select(MainControl::lstModules, 1);                  // lib.dll
     EXPECT_EQ(BarAt(180 + 570 + 1, 8040 + 780), kWhite); // down into the strip
-    Select(MainControl::lstModules, 0); // editor.exe
+    Select(MainControl::lstModules, 0);                  // editor.exe
     EXPECT_EQ(BarAt(180 + 570 + 1, 8040 + 780), kGrey);
     EXPECT_EQ(BarAt(180 + 570 + 1), kBlue);
     EXPECT_EQ(BarAt(188, 8040 + 780), kWhite);

@@ -72,8 +72,8 @@ TEST(ProcessSnapshot, SpecialIdsNamedWhenTheyCannotBeOpened) {
 
 TEST(ProcessSnapshot, ASpecialIdThatOpensShowsItsRealModule) {
     fake::FakeOs os;
-    os.processes[28] = fake::MakeProcess("csrss.exe", "C:\\windows\\system32\\csrss.exe",
-                                         HIGH_PRIORITY_CLASS);
+    os.processes[28] =
+        fake::MakeProcess("csrss.exe", "C:\\windows\\system32\\csrss.exe", HIGH_PRIORITY_CLASS);
     auto snapshot = TakeProcessSnapshot(os);
     EXPECT_EQ(snapshot.sProcNames[0], "csrss.exe");
     EXPECT_EQ(snapshot.sProcPaths[0], "C:\\windows\\system32\\csrss.exe");
@@ -84,8 +84,8 @@ TEST(ProcessSnapshot, EveryPriorityClassName) {
     struct Case {
         DWORD value;
         const char* name;
-    } cases[] = {{0x20, "normal"}, {0x40, "idle"},  {0x80, "high"},   {0x100, "real"},
-                 {0x4000, "???"},  {0x8000, "???"}, {0, "???"},      {0x21, "???"}};
+    } cases[] = {{0x20, "normal"}, {0x40, "idle"},  {0x80, "high"}, {0x100, "real"},
+                 {0x4000, "???"},  {0x8000, "???"}, {0, "???"},     {0x21, "???"}};
     for (const Case& c : cases) {
         EXPECT_EQ(main_window::PriorityClassName(c.value), c.name) << c.value;
     }

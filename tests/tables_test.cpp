@@ -127,14 +127,14 @@ TEST(DriverTable, BufferGrowthUnsignedOrderAndTexts) {
         auto table = ReadDrivers(os);
         EXPECT_EQ(table.lNumDrivers, count);
         EXPECT_EQ(main_window::DriverLines(table).size(), static_cast<size_t>(count));
-        EXPECT_EQ(os.enumDriversSizes,
-                  SlotBytes(count == 24 ? std::initializer_list<int>{25}
-                                        : std::initializer_list<int>{25, 50},
-                            sizeof(LPVOID)));
+        EXPECT_EQ(os.enumDriversSizes, SlotBytes(count == 24 ? std::initializer_list<int>{25}
+                                                             : std::initializer_list<int>{25, 50},
+                                                 sizeof(LPVOID)));
         EXPECT_TRUE(std::is_sorted(table.uDriverBases.begin(), table.uDriverBases.end()));
     }
     fake::FakeOs os;
-    os.drivers = {{0xF7A5C000, "k.sys", "k"}, {0x80100000, "disk.sys", "\\d\\disk.sys"},
+    os.drivers = {{0xF7A5C000, "k.sys", "k"},
+                  {0x80100000, "disk.sys", "\\d\\disk.sys"},
                   {0x0000A000, "x.sys", "x"}};
     auto table = ReadDrivers(os);
     EXPECT_EQ(main_window::DriverLines(table),

@@ -32,7 +32,7 @@ select_runtime() {
 }
 
 VELMORA_PACKAGES=(wine wine32:i386 wine64 g++-mingw-w64-i686 g++-mingw-w64-x86-64 xvfb xauth
-                  cmake googletest fonts-wine imagemagick xdotool)
+                  cmake googletest fonts-wine imagemagick xdotool clang-format)
 
 VELMORA_XVFB_PID=   # the Xvfb that start_xvfb started, if any
 VELMORA_WINE_USED=  # set once this script has run anything under Wine

@@ -18,5 +18,10 @@ wineserver -p >/dev/null 2>&1 </dev/null
 say "Wine warmed up in $(seconds_since "$start") s"
 
 rc=0
+if [[ $VELMORA_PRESET != "$VELMORA_PRODUCT_PRESET" ]]; then
+    # The product's own checks need no Wine: they look at the 32-bit exe itself.
+    ctest --test-dir "$VELMORA_BUILD_ROOT/$VELMORA_PRODUCT_PRESET" --output-on-failure \
+        -R '^velmora_exe_check$' || rc=$?
+fi
 ctest --test-dir "$VELMORA_BUILD" --output-on-failure "$@" || rc=$?
 exit "$rc"

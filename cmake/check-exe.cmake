@@ -1,0 +1,27 @@
+# Checks a built velmora.exe without running it: a Windows GUI program of the
+# expected machine that imports only system DLLs (the runtime is linked in), and
+# neither PSAPI.DLL nor version.dll, which it binds from the system folder itself.
+# cmake -DEXE=... -DOBJDUMP=... -DFORMAT=pei-i386 -P check-exe.cmake
+execute_process(COMMAND ${OBJDUMP} -p ${EXE} OUTPUT_VARIABLE dump RESULT_VARIABLE failed)
+if(failed)
+  message(FATAL_ERROR "objdump could not read ${EXE}")
+endif()
+if(NOT dump MATCHES "file format ${FORMAT}")
+  message(FATAL_ERROR "${EXE} is not ${FORMAT}")
+endif()
+if(NOT dump MATCHES "Subsystem[ \t]+00000002")
+  message(FATAL_ERROR "${EXE} is not a Windows GUI program")
+endif()
+string(REGEX MATCHALL "DLL Name: [^\n]+" imports "${dump}")
+set(allowed KERNEL32.DLL MSVCRT.DLL USER32.DLL GDI32.DLL SHELL32.DLL COMCTL32.DLL)
+foreach(line ${imports})
+  string(REPLACE "DLL Name: " "" dll "${line}")
+  string(STRIP "${dll}" dll)
+  string(TOUPPER "${dll}" dll)
+  list(FIND allowed "${dll}" known)
+  if(known EQUAL -1)
+    message(FATAL_ERROR "${EXE} imports ${dll}: only ${allowed} may be imported")
+  endif()
+endforeach()
+list(LENGTH imports count)
+message(STATUS "${EXE}: ${FORMAT}, GUI, ${count} system DLLs imported")
