@@ -4,6 +4,7 @@
 #include "app/message_loop.h"
 #include "app/uncaught_error.h"
 #include "memory_map/region_walk.h"
+#include "res/resource_ids.h"
 #include "system/bas_enum_procs.h"
 
 #include <cstring>
@@ -41,7 +42,7 @@ void RegisterFormClass(HINSTANCE instance) {
     form.cbSize = sizeof form;
     form.lpfnWndProc = app::FormProcedure<frmMemMap>;
     form.hInstance = instance;
-    form.hIcon = ::LoadIconA(instance, MAKEINTRESOURCEA(1));
+    form.hIcon = ::LoadIconA(instance, MAKEINTRESOURCEA(IDI_VELMORA));
     form.hCursor = ::LoadCursorA(nullptr, IDC_ARROW);
     form.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     form.lpszClassName = kClassName;

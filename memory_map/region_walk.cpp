@@ -37,9 +37,8 @@ void AppendRegionLine(sys::Os& os, HANDLE process, uint32_t start,
     // Looked up in the inspected process: its module, not the viewer's, is at this base.
     DWORD length = 0;
     std::string path = sys::QueryName([&](char* buffer, DWORD bufferSize) {
-        length = os.GetModuleFileNameExA(process,
-                                         reinterpret_cast<HMODULE>(static_cast<uintptr_t>(start)),
-                                         buffer, bufferSize);
+        length = os.GetModuleFileNameExA(
+            process, reinterpret_cast<HMODULE>(static_cast<uintptr_t>(start)), buffer, bufferSize);
     });
     if (length != 0) {
         text += '\t';
