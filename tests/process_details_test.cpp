@@ -211,4 +211,37 @@ TEST_F(DetailsTest, ModuleAndDriverSelectionsExcludeEachOther) {
     EXPECT_EQ(BarAt(4746 + 5, 8040 + 780), kGrey);
 }
 
+TEST_F(DetailsTest, MarkingModuleThreeThenFiveLeavesOnlyFive) {
+    Select(MainControl::lstProcesses, RowOf(412));
+    Select(MainControl::lstModules, 2); // small.dll: 64 KB, a box of width 0
+    int x3 = Px(180 + 1141);
+    // One white pixel column from the bar's top into the strip, nothing beside it.
+    for (int y = Px(8040); y <= Px(8040 + 832); ++y) {
+        EXPECT_EQ(form->Bar().PixelAt(x3, y), kWhite) << y;
+    }
+    EXPECT_NE(form->Bar().PixelAt(x3 + 1, Px(8040 + 780)), kWhite);
+    EXPECT_NE(form->Bar().PixelAt(x3 - 1, Px(8040 + 780)), kWhite);
+    Select(MainControl::lstModules, 4); // ntdll.dll
+    EXPECT_EQ(form->Bar().PixelAt(x3, Px(8040 + 780)), kGrey);
+    EXPECT_EQ(form->Bar().PixelAt(x3, Px(8040 + 600)), kRed);
+    EXPECT_EQ(BarAt(180 + 4443, 8040 + 780), kWhite); // 0x7C900000
+    EXPECT_EQ(Text(MainControl::txtFilePath), "C:\\W\\ntdll.dll");
+}
+
+TEST_F(DetailsTest, DriverMarkIsTenTwipsWideAndReachesTheStrip) {
+    Select(MainControl::lstDrivers, 1); // k.sys at 0xF7A5C000, clear of the ticks
+    int row = Px(8040 + 780);
+    int whiteWidth = 0;
+    for (int x = Px(9000); x < Px(9100); ++x) {
+        whiteWidth += form->Bar().PixelAt(x, row) == kWhite;
+    }
+    EXPECT_EQ(whiteWidth, Px(9014 + 10) - Px(9014) + 1);
+    int column = Px(9014 + 5);
+    int whiteHeight = 0;
+    for (int y = Px(7900); y < Px(9000); ++y) {
+        whiteHeight += form->Bar().PixelAt(column, y) == kWhite;
+    }
+    EXPECT_EQ(whiteHeight, Px(8040 + 832) - Px(8040) + 1);
+}
+
 } // namespace
