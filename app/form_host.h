@@ -11,6 +11,9 @@
 
 namespace app {
 
+// Registers a form's window class once: the program's icon, the dialog face colour.
+void RegisterFormClass(HINSTANCE instance, const char* className, WNDPROC procedure);
+
 // Form must offer: LRESULT HandleMessage(HWND, UINT, WPARAM, LPARAM) and sys::Os& GetOs().
 template <typename Form>
 LRESULT CALLBACK FormProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

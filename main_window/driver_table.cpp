@@ -10,14 +10,9 @@
 namespace main_window {
 
 DriverTable ReadDrivers(sys::Os& os) {
-    auto reply =
-        sys::EnumerateGrowing<LPVOID>([&](LPVOID* bases, DWORD bytes, DWORD* needed, DWORD& error) {
-            BOOL ok = os.EnumDeviceDrivers(bases, bytes, needed);
-            if (!ok) {
-                error = os.GetLastError();
-            }
-            return ok != FALSE;
-        });
+    auto reply = sys::EnumerateGrowing<LPVOID>(os, [&](LPVOID* bases, DWORD bytes, DWORD* needed) {
+        return os.EnumDeviceDrivers(bases, bytes, needed) != FALSE;
+    });
     if (!reply.succeeded) {
         basEnumProcs::RaiseWinError(os, static_cast<int32_t>(reply.error));
     }

@@ -17,23 +17,6 @@ constexpr char kClassName[] = "VelmoraEnumProcs";
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
 
-void RegisterFormClass(HINSTANCE instance) {
-    WNDCLASSEXA existing{};
-    existing.cbSize = sizeof existing;
-    if (::GetClassInfoExA(instance, kClassName, &existing)) {
-        return;
-    }
-    WNDCLASSEXA form{};
-    form.cbSize = sizeof form;
-    form.lpfnWndProc = app::FormProcedure<frmEnumProcs>;
-    form.hInstance = instance;
-    form.hIcon = ::LoadIconA(instance, MAKEINTRESOURCEA(IDI_VELMORA));
-    form.hCursor = ::LoadCursorA(nullptr, IDC_ARROW);
-    form.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    form.lpszClassName = kClassName;
-    ::RegisterClassExA(&form);
-}
-
 bool IsFittingLabel(MainControl control) {
     return kMainControls[static_cast<int>(control)].kind == app::ControlKind::FittingLabel;
 }
@@ -59,7 +42,7 @@ void frmEnumProcs::Show(int showCommand) {
 }
 
 void frmEnumProcs::Create() {
-    RegisterFormClass(instance_);
+    app::RegisterFormClass(instance_, kClassName, app::FormProcedure<frmEnumProcs>);
     RECT frame{0, 0, scale_.ToPixels(kClientWidthTwips), scale_.ToPixels(kClientHeightTwips)};
     ::AdjustWindowRectEx(&frame, kStyle, FALSE, kExStyle);
     int width = frame.right - frame.left;

@@ -58,13 +58,9 @@ ModuleTable SortedTable(std::vector<ModuleEntry> entries) {
 
 ModuleListing ReadModules(sys::Os& os, HANDLE process) {
     ModuleListing listing;
-    auto reply = sys::EnumerateGrowing<HMODULE>(
-        [&](HMODULE* modules, DWORD bytes, DWORD* needed, DWORD& error) {
-            BOOL ok = os.EnumProcessModules(process, modules, bytes, needed);
-            if (!ok) {
-                error = os.GetLastError();
-            }
-            return ok != FALSE;
+    auto reply =
+        sys::EnumerateGrowing<HMODULE>(os, [&](HMODULE* modules, DWORD bytes, DWORD* needed) {
+            return os.EnumProcessModules(process, modules, bytes, needed) != FALSE;
         });
     if (!reply.succeeded) {
         listing.error = reply.error;

@@ -12,14 +12,9 @@ namespace main_window {
 namespace {
 
 std::vector<int32_t> SortedProcessIds(sys::Os& os) {
-    auto reply =
-        sys::EnumerateGrowing<DWORD>([&os](DWORD* ids, DWORD bytes, DWORD* written, DWORD& error) {
-            BOOL ok = os.EnumProcesses(ids, bytes, written);
-            if (!ok) {
-                error = os.GetLastError();
-            }
-            return ok != FALSE;
-        });
+    auto reply = sys::EnumerateGrowing<DWORD>(os, [&os](DWORD* ids, DWORD bytes, DWORD* written) {
+        return os.EnumProcesses(ids, bytes, written) != FALSE;
+    });
     if (!reply.succeeded) {
         basEnumProcs::RaiseWinError(os, static_cast<int32_t>(reply.error));
     }

@@ -4,7 +4,6 @@
 #include "app/message_loop.h"
 #include "app/uncaught_error.h"
 #include "memory_map/region_walk.h"
-#include "res/resource_ids.h"
 #include "system/bas_enum_procs.h"
 
 #include <cstring>
@@ -32,22 +31,6 @@ constexpr std::array<app::ControlSpec, kMapControlCount> kMapControls{{
     {"cmdClose", ControlKind::Button, "&Close", {4200, 180, 1092, 312}},
 }};
 
-void RegisterFormClass(HINSTANCE instance) {
-    WNDCLASSEXA existing{};
-    existing.cbSize = sizeof existing;
-    if (::GetClassInfoExA(instance, kClassName, &existing)) {
-        return;
-    }
-    WNDCLASSEXA form{};
-    form.cbSize = sizeof form;
-    form.lpfnWndProc = app::FormProcedure<frmMemMap>;
-    form.hInstance = instance;
-    form.hIcon = ::LoadIconA(instance, MAKEINTRESOURCEA(IDI_VELMORA));
-    form.hCursor = ::LoadCursorA(nullptr, IDC_ARROW);
-    form.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    form.lpszClassName = kClassName;
-    ::RegisterClassExA(&form);
-}
 
 } // namespace
 
@@ -74,7 +57,7 @@ frmMemMap::~frmMemMap() {
 
 void frmMemMap::Create(HWND owner) {
     owner_ = owner;
-    RegisterFormClass(instance_);
+    app::RegisterFormClass(instance_, kClassName, app::FormProcedure<frmMemMap>);
     RECT frame{0, 0, scale_.ToPixels(kClientWidth), scale_.ToPixels(kClientHeight)};
     ::AdjustWindowRectEx(&frame, kStyle, FALSE, kExStyle);
     ::CreateWindowExA(kExStyle, kClassName, kMemMapCaption, kStyle, CW_USEDEFAULT, CW_USEDEFAULT,

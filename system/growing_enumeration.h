@@ -3,6 +3,8 @@
 // 25 slots, call, and while the reply fills the buffer (it may have been cut
 // short) double the slots and call again.
 
+#include "system/os.h"
+
 #include <windows.h>
 
 #include <algorithm>
@@ -18,17 +20,18 @@ template <typename Entry> struct Enumeration {
     std::vector<Entry> entries; // bytes reported / entry size, in the system's order
 };
 
-// `call(buffer, bytes, &bytesReported)` wraps one system call and must read the
-// last error itself, so it is taken right after the call that failed.
+// `call(buffer, bytes, &bytesReported)` makes one system call and returns its
+// result; the last error is read right after a call that failed.
 template <typename Entry, typename Call>
-Enumeration<Entry> EnumerateGrowing(Call call, size_t firstSlots = 25) {
+Enumeration<Entry> EnumerateGrowing(Os& os, Call call, size_t firstSlots = 25) {
     Enumeration<Entry> result;
     for (size_t slots = firstSlots;; slots *= 2) {
         std::vector<Entry> buffer(slots, Entry{});
         DWORD capacity = static_cast<DWORD>(slots * sizeof(Entry));
         DWORD reported = 0;
         ++result.calls;
-        if (!call(buffer.data(), capacity, &reported, result.error)) {
+        if (!call(buffer.data(), capacity, &reported)) {
+            result.error = os.GetLastError();
             return result;
         }
         if (reported < capacity) {
