@@ -31,7 +31,6 @@ constexpr std::array<app::ControlSpec, kMapControlCount> kMapControls{{
     {"cmdClose", ControlKind::Button, "&Close", {4200, 180, 1092, 312}},
 }};
 
-
 } // namespace
 
 MapBoxSize ResizedMapBox(float clientWidth, float clientHeight, MapBoxSize current) {
@@ -61,8 +60,8 @@ void frmMemMap::Create(HWND owner) {
     RECT frame{0, 0, scale_.ToPixels(kClientWidth), scale_.ToPixels(kClientHeight)};
     ::AdjustWindowRectEx(&frame, kStyle, FALSE, kExStyle);
     ::CreateWindowExA(kExStyle, kClassName, kMemMapCaption, kStyle, CW_USEDEFAULT, CW_USEDEFAULT,
-                      frame.right - frame.left, frame.bottom - frame.top, owner, nullptr,
-                      instance_, this);
+                      frame.right - frame.left, frame.bottom - frame.top, owner, nullptr, instance_,
+                      this);
 }
 
 void frmMemMap::CreateControls() {
@@ -148,9 +147,9 @@ void frmMemMap::ResizeControls() {
     ::GetClientRect(window_, &client);
     mapBox_ = ResizedMapBox(static_cast<float>(scale_.ToTwips(client.right)),
                             static_cast<float>(scale_.ToTwips(client.bottom)), mapBox_);
-    RECT box = scale_.ToPixels(app::TwipsRect{kMapBoxLeft, kMapBoxTop,
-                                              static_cast<int>(mapBox_.width),
-                                              static_cast<int>(mapBox_.height)});
+    RECT box =
+        scale_.ToPixels(app::TwipsRect{kMapBoxLeft, kMapBoxTop, static_cast<int>(mapBox_.width),
+                                       static_cast<int>(mapBox_.height)});
     ::SetWindowPos(map, nullptr, 0, 0, box.right - box.left, box.bottom - box.top,
                    SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }

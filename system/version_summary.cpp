@@ -48,10 +48,10 @@ std::string LocalModificationTime(sys::Os& os, const std::string& path) {
     }
     char date[80] = {};
     char clock[80] = {};
-    int dateLength = os.GetDateFormatA(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &time, nullptr, date,
-                                       sizeof date);
-    int clockLength = os.GetTimeFormatA(LOCALE_USER_DEFAULT, 0, &time, nullptr, clock,
-                                        sizeof clock);
+    int dateLength =
+        os.GetDateFormatA(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &time, nullptr, date, sizeof date);
+    int clockLength =
+        os.GetTimeFormatA(LOCALE_USER_DEFAULT, 0, &time, nullptr, clock, sizeof clock);
     std::string text = dateLength > 0 ? StripNul(date, sizeof date) : std::string();
     if (clockLength > 0) {
         text += (text.empty() ? "" : " ") + StripNul(clock, sizeof clock);
