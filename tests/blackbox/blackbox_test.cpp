@@ -1,0 +1,241 @@
+// The real viewer under Wine, driven from this program as a user would drive it.
+// Run with --helper, this program is instead the process the viewer inspects.
+
+#include "driver.h"
+#include "main_window/main_layout.h"
+#include "memory_map/frm_mem_map.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+
+using main_window::ControlId;
+using main_window::MainControl;
+using memory_map::MapControl;
+using memory_map::MapControlId;
+using namespace blackbox;
+
+namespace {
+
+constexpr uintptr_t kCommittedAt = 0x20000000;
+constexpr SIZE_T kCommittedSize = 0x30000;
+constexpr uintptr_t kReservedAt = 0x20100000;
+constexpr SIZE_T kReservedSize = 0x10000;
+constexpr char kTitle[] = "Velmora Process Viewer";
+
+int RunHelper() {
+    ::VirtualAlloc(reinterpret_cast<void*>(kCommittedAt), kCommittedSize, MEM_RESERVE | MEM_COMMIT,
+                   PAGE_READWRITE);
+    ::VirtualAlloc(reinterpret_cast<void*>(kReservedAt), kReservedSize, MEM_RESERVE, PAGE_NOACCESS);
+    ::Sleep(120000); // ended by the test
+    return 0;
+}
+
+std::string BaseName(const std::string& path) { return path.substr(path.find_last_of('\\') + 1); }
+
+// Id of a process list row "412 - name (class)".
+long RowId(const std::string& row) { return std::strtol(row.c_str(), nullptr, 10); }
+
+class Viewer : public ::testing::Test {
+protected:
+    void SetUp() override {
+        helper = Start("\"" + OwnExePath() + "\" --helper");
+        ASSERT_NE(helper.pid, 0u);
+        ASSERT_TRUE(WaitUntil([&] { return HelperReady(); }));
+        viewer = Start("\"" + ViewerPath() + "\"");
+        ASSERT_NE(viewer.pid, 0u) << ViewerPath();
+        ASSERT_TRUE(
+            WaitUntil([&] { return (main = FindWindowOf(viewer.pid, kTitle)) != nullptr; }));
+        ASSERT_TRUE(WaitUntil([&] { return !Rows(Get(MainControl::lstProcesses)).empty(); }));
+    }
+    void TearDown() override {
+        Stop(viewer);
+        Stop(helper);
+    }
+
+    bool HelperReady() {
+        Handle process(::OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, helper.pid));
+        MEMORY_BASIC_INFORMATION region{};
+        return process.Get() != nullptr &&
+               ::VirtualQueryEx(process.Get(), reinterpret_cast<void*>(kReservedAt), &region,
+                                sizeof region) != 0 &&
+               region.State == MEM_RESERVE;
+    }
+    HWND Get(MainControl control) { return ::GetDlgItem(main, ControlId(control)); }
+    std::string TextOf(MainControl control) { return Text(Get(control)); }
+    int RowOfPid(DWORD pid) {
+        auto rows = Rows(Get(MainControl::lstProcesses));
+        for (size_t i = 0; i < rows.size(); ++i) {
+            if (RowId(rows[i]) == static_cast<long>(pid)) {
+                return static_cast<int>(i);
+            }
+        }
+        return -1;
+    }
+    void SelectHelper() {
+        int row = RowOfPid(helper.pid);
+        ASSERT_GE(row, 0);
+        SelectRow(main, ControlId(MainControl::lstProcesses), row);
+        ASSERT_TRUE(WaitUntil([&] { return TextOf(MainControl::lblModules) != "No modules"; }));
+    }
+    HWND OpenMemoryMap() {
+        Click(Get(MainControl::cmdMemMap));
+        HWND map = nullptr;
+        WaitUntil([&] { return (map = FindWindowOf(viewer.pid, "qvoMemoryMap")) != nullptr; });
+        return map;
+    }
+    bool EndsAfterCancellingTheExitPrompt() {
+        HWND box = nullptr;
+        if (!WaitUntil(
+                [&] { return (box = FindWindowOf(viewer.pid, "More Freeware", "#32770")); })) {
+            return false;
+        }
+        ::PostMessageW(box, WM_COMMAND, IDCANCEL, 0);
+        return ::WaitForSingleObject(viewer.process.Get(), 10000) == WAIT_OBJECT_0;
+    }
+
+    Started helper;
+    Started viewer;
+    HWND main = nullptr;
+};
+
+TEST_F(Viewer, ListsTheRunningProcessesInIdOrder) {
+    auto rows = Rows(Get(MainControl::lstProcesses));
+    EXPECT_EQ(TextOf(MainControl::lblProcesses), std::to_string(rows.size()) + " Processes");
+    EXPECT_TRUE(
+        std::is_sorted(rows.begin(), rows.end(), [](const std::string& a, const std::string& b) {
+            return RowId(a) < RowId(b);
+        }));
+    for (const char* service : {"services.exe (normal)", "explorer.exe (normal)"}) {
+        EXPECT_TRUE(std::any_of(rows.begin(), rows.end(), [&](const std::string& row) {
+            return row.find(std::string(" - ") + service) != std::string::npos;
+        })) << service;
+    }
+    EXPECT_NE(RowOfPid(helper.pid), -1);
+    EXPECT_NE(RowOfPid(viewer.pid), -1);
+    EXPECT_EQ(TextOf(MainControl::lblModules), "No modules");
+    EXPECT_EQ(TextOf(MainControl::lblWorkingSet), "Working Set Size: ");
+    EXPECT_EQ(TextOf(MainControl::lblDrivers), "0 Drivers");
+}
+
+TEST_F(Viewer, RefreshAndF5RebuildTheListAndExitEndsThroughThePrompt) {
+    Started late = Start("\"" + OwnExePath() + "\" --helper");
+    Click(Get(MainControl::cmdRefresh));
+    EXPECT_TRUE(WaitUntil([&] { return RowOfPid(late.pid) != -1; }));
+    Stop(late);
+    // F5 on the process list, as the keyboard sends it.
+    ::PostMessageW(Get(MainControl::lstProcesses), WM_KEYDOWN, VK_F5, 1);
+    ::PostMessageW(Get(MainControl::lstProcesses), WM_KEYUP, VK_F5, 0xC0000001);
+    EXPECT_TRUE(WaitUntil([&] { return RowOfPid(late.pid) == -1; }));
+    ::PostMessageW(main, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(EndsAfterCancellingTheExitPrompt());
+}
+
+TEST_F(Viewer, AltXAsksBeforeEnding) {
+    // Alt+X: the access key of Exit, as the keyboard sends it to the focused control.
+    ::PostMessageW(Get(MainControl::lstProcesses), WM_SYSCHAR, 'x', 1 << 29);
+    EXPECT_TRUE(EndsAfterCancellingTheExitPrompt());
+}
+
+TEST_F(Viewer, SelectingAProcessShowsItsDetailsAndModules) {
+    SelectHelper();
+    EXPECT_TRUE(SameText(TextOf(MainControl::txtStatus), OwnExePath()))
+        << TextOf(MainControl::txtStatus);
+    EXPECT_GT(TextOf(MainControl::lblWorkingSet).size(), std::string("Working Set Size: ").size());
+    EXPECT_GT(TextOf(MainControl::lblPageFile).size(), std::string("Page File Usage: ").size());
+    auto modules = Rows(Get(MainControl::lstModules));
+    EXPECT_EQ(TextOf(MainControl::lblModules)
+                  .rfind(std::to_string(modules.size()) + " Modules taking ", 0),
+              0u);
+    std::vector<int32_t> bases;
+    for (const std::string& row : modules) {
+        size_t at = row.find(" @ ");
+        ASSERT_NE(at, std::string::npos) << row;
+        bases.push_back(static_cast<int32_t>(std::strtoul(row.c_str() + at + 3, nullptr, 16)));
+    }
+    EXPECT_TRUE(std::is_sorted(bases.begin(), bases.end()));
+    auto has = [&](const std::string& start) {
+        return std::any_of(modules.begin(), modules.end(), [&](const std::string& row) {
+            return SameText(row.substr(0, start.size()), start);
+        });
+    };
+    EXPECT_TRUE(has(BaseName(OwnExePath()) + " @ 400000: "));
+    EXPECT_TRUE(has("ntdll.dll @ "));
+    EXPECT_TRUE(has("kernel32.dll @ "));
+    SelectRow(main, ControlId(MainControl::lstModules), 0);
+    EXPECT_TRUE(WaitUntil([&] { return !TextOf(MainControl::txtFilePath).empty(); }));
+}
+
+TEST_F(Viewer, MemoryMapOfTheHelperWithClipboardAndClose) {
+    SelectHelper();
+    HWND map = OpenMemoryMap();
+    ASSERT_NE(map, nullptr);
+    Click(::GetDlgItem(map, MapControlId(MapControl::cmdMap)));
+    std::string name = BaseName(OwnExePath());
+    ASSERT_TRUE(WaitUntil([&] { return Text(map) == "Memory Map: " + name; }));
+    std::string text = Text(::GetDlgItem(map, MapControlId(MapControl::txtMemMap)));
+    std::string freeText = Text(::GetDlgItem(map, MapControlId(MapControl::txtFree)));
+    bool allocation = false, image = false;
+    for (const std::string& line : Split(text, "\r\n")) {
+        auto fields = Split(line, "\t");
+        EXPECT_TRUE(fields.size() == 3 || fields.size() == 5 || fields.size() == 6) << line;
+        allocation =
+            allocation || line == "2000 0000 - 2002 FFFF\t48 pp\tCOMMIT\tPRIVATE\tREADWRITE";
+        if (line.rfind("40 0000 - ", 0) == 0) {
+            // The path of the inspected process's module, not of the viewer's own image.
+            image = fields.size() == 6 && SameText(fields[5], OwnExePath());
+        }
+    }
+    EXPECT_TRUE(allocation) << text.substr(0, 2000);
+    EXPECT_TRUE(image);
+    EXPECT_NE(text.find("2010 0000 - 2010 FFFF\t16 pp\tRESERVE\tPRIVATE\t"), std::string::npos);
+    EXPECT_NE(freeText.find(" free pages"), std::string::npos);
+
+    Click(::GetDlgItem(map, MapControlId(MapControl::cmdMapFree)));
+    ASSERT_TRUE(WaitUntil([&] {
+        return Text(::GetDlgItem(map, MapControlId(MapControl::txtMemMap))).find("COMMIT") ==
+               std::string::npos;
+    }));
+    for (const std::string& line :
+         Split(Text(::GetDlgItem(map, MapControlId(MapControl::txtMemMap))), "\r\n")) {
+        auto fields = Split(line, "\t");
+        EXPECT_TRUE(fields.size() == 3 && fields[2] == "FREE") << line;
+    }
+    EXPECT_EQ(Text(::GetDlgItem(map, MapControlId(MapControl::txtFree))), freeText);
+
+    std::string shown = Text(::GetDlgItem(map, MapControlId(MapControl::txtMemMap)));
+    Click(::GetDlgItem(map, MapControlId(MapControl::cmdToClip)));
+    std::string copied;
+    EXPECT_TRUE(WaitUntil([&] {
+        if (!::OpenClipboard(nullptr)) {
+            return false;
+        }
+        HANDLE data = ::GetClipboardData(CF_TEXT);
+        const char* bytes =
+            data != nullptr ? static_cast<const char*>(::GlobalLock(data)) : nullptr;
+        copied = bytes != nullptr ? bytes : "";
+        if (bytes != nullptr) {
+            ::GlobalUnlock(data);
+        }
+        ::CloseClipboard();
+        return copied.rfind("Memory Map: ", 0) == 0;
+    }));
+    EXPECT_EQ(copied, "Memory Map: " + name + "\r\n" + shown);
+
+    Click(::GetDlgItem(map, MapControlId(MapControl::cmdClose)));
+    EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(map); }));
+    // Back in the main window, its activation refreshed everything.
+    EXPECT_TRUE(WaitUntil([&] { return TextOf(MainControl::lblModules) == "No modules"; }));
+    EXPECT_NE(RowOfPid(helper.pid), -1);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc > 1 && std::string(argv[1]) == "--helper") {
+        return RunHelper();
+    }
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
