@@ -14,7 +14,7 @@ using main_window::ControlId;
 using main_window::MainControl;
 using memory_map::MapControl;
 using memory_map::MapControlId;
-using namespace blackbox;
+using namespace user_flows;
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-namespace blackbox {
+namespace user_flows {
 
 namespace {
 
@@ -152,4 +152,4 @@ bool SameText(const std::string& a, const std::string& b) {
     return lstrcmpiA(a.c_str(), b.c_str()) == 0;
 }
 
-} // namespace blackbox
+} // namespace user_flows

@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-namespace blackbox {
+namespace user_flows {
 
 class Handle {
 public:
@@ -57,4 +57,4 @@ std::string OwnExePath();
 std::string ViewerPath(); // from VELMORA_EXE, a Unix path seen through drive Z:
 bool SameText(const std::string& a, const std::string& b); // case-insensitive
 
-} // namespace blackbox
+} // namespace user_flows
