@@ -1,0 +1,1 @@
+int velmora_version_file_marker;

@@ -1,0 +1,134 @@
+// The version line of real files, read through the system's version.dll, and of
+// hostile version data through the fake.
+
+#include "system/version_summary.h"
+#include "system/windows_os.h"
+#include "tests/fake_os.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+
+using basEnumProcs::GetVersionSummary;
+
+namespace {
+
+std::string FilePath(const std::string& name) {
+    char path[MAX_PATH] = {};
+    DWORD length = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string folder(path, length);
+    return folder.substr(0, folder.find_last_of('\\')) + "\\files\\" + name;
+}
+
+// The year of the file's last write in local time, as the line must show it.
+std::string LocalYear(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    FILETIME local{};
+    SYSTEMTIME time{};
+    ::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data);
+    ::FileTimeToLocalFileTime(&data.ftLastWriteTime, &local);
+    ::FileTimeToSystemTime(&local, &time);
+    return std::to_string(time.wYear);
+}
+
+bool EndsWith(const std::string& text, const std::string& tail) {
+    return text.size() >= tail.size() &&
+           text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+class RealVersionFiles : public ::testing::Test {
+protected:
+    std::string Summary(const std::string& file) { return GetVersionSummary(os, FilePath(file)); }
+    sys::WindowsOs os;
+};
+
+TEST_F(RealVersionFiles, VersionsDateAndCompanyWithoutItsTerminator) {
+    std::string line = Summary("full.dll");
+    EXPECT_EQ(line.rfind("File Ver 1.2.3.4 - Product Ver 1.2.0.0 - Date: ", 0), 0u) << line;
+    EXPECT_TRUE(EndsWith(line, " - Co: English Co")) << line;
+    EXPECT_EQ(std::strlen(line.c_str()), line.size()); // no NUL inside
+    std::string date = line.substr(line.find(" - Date: ") + 9);
+    EXPECT_NE(date.find(LocalYear(FilePath("full.dll"))), std::string::npos) << line;
+}
+
+TEST_F(RealVersionFiles, VersionWordsAreReadAsUnsignedHalves) {
+    EXPECT_EQ(Summary("words.dll").rfind("File Ver 5.1.1.40960 - Product Ver 65535.0.0.0 - ", 0),
+              0u)
+        << Summary("words.dll");
+}
+
+TEST_F(RealVersionFiles, LanguageAndCodePageChoice) {
+    EXPECT_TRUE(EndsWith(Summary("two_languages.dll"), " - Co: English Co"))
+        << Summary("two_languages.dll");
+    EXPECT_TRUE(EndsWith(Summary("german.dll"), " - Co: Deutsche Firma")) << Summary("german.dll");
+    EXPECT_TRUE(EndsWith(Summary("no_translation.dll"), " - Co: English Co"))
+        << Summary("no_translation.dll");
+}
+
+TEST_F(RealVersionFiles, NoCompanyKeepsWhatWasReadable) {
+    std::string line = Summary("no_company.dll");
+    EXPECT_EQ(line.rfind("File Ver 3.0.0.1 - Product Ver 3.0.0.0 - Date: ", 0), 0u) << line;
+    EXPECT_EQ(line.find(" - Co: "), std::string::npos) << line;
+}
+
+TEST_F(RealVersionFiles, FilesWithoutVersionDataGiveTheErrorLine) {
+    EXPECT_EQ(Summary("bare.dll").rfind("Error: ", 0), 0u) << Summary("bare.dll");
+    EXPECT_EQ(Summary("missing.dll").rfind("Error: 2(&H2): ", 0), 0u) << Summary("missing.dll");
+}
+
+TEST_F(RealVersionFiles, TheViewerDescribesItself) {
+    std::string path = std::getenv("VELMORA_EXE") != nullptr ? std::getenv("VELMORA_EXE") : "";
+    if (!path.empty() && path[0] == '/') {
+        path = "Z:" + path;
+    }
+    for (char& c : path) {
+        c = c == '/' ? '\\' : c;
+    }
+    std::string line = GetVersionSummary(os, path);
+    EXPECT_EQ(line.rfind("File Ver 1.0.0.0 - Product Ver 1.0.0.0 - Date: ", 0), 0u) << line;
+    EXPECT_TRUE(EndsWith(line, " - Co: Velmora")) << line;
+}
+
+// A version block of 200 bytes whose values the test places and whose lengths it chooses.
+class HostileVersionData : public ::testing::Test {
+protected:
+    void SetUp() override {
+        fake::VersionFile file;
+        file.data.assign(200, 0);
+        VS_FIXEDFILEINFO fixed{};
+        fixed.dwFileVersionMS = 0x00010002;
+        fixed.dwFileVersionLS = 0x00030004;
+        std::memcpy(file.data.data(), &fixed, sizeof fixed);
+        std::memcpy(file.data.data() + 100, "\x09\x04\xB0\x04", 4);
+        std::memcpy(file.data.data() + 190, "EndCo", 5); // the last 10 bytes: "EndCo" and NULs
+        file.values["\\"] = {0, sizeof fixed};
+        file.values["\\VarFileInfo\\Translation"] = {100, 4};
+        file.values["\\StringFileInfo\\040904B0\\CompanyName"] = {190, 4000};
+        os.versionFiles["C:\\v.dll"] = file;
+    }
+    std::string Summary() { return GetVersionSummary(os, "C:\\v.dll"); }
+    fake::VersionValue& Value(const char* name) {
+        return os.versionFiles["C:\\v.dll"].values[name];
+    }
+    fake::FakeOs os;
+};
+
+TEST_F(HostileVersionData, LengthsPastTheBufferAreCutAtItsEnd) {
+    std::string line = Summary();
+    EXPECT_EQ(line.rfind("File Ver 1.2.3.4 - ", 0), 0u) << line;
+    EXPECT_TRUE(EndsWith(line, " - Co: EndCo")) << line;
+}
+
+TEST_F(HostileVersionData, ShortRootAndOddTranslationLengths) {
+    Value("\\VarFileInfo\\Translation").length = 7; // one whole entry and three stray bytes
+    EXPECT_TRUE(EndsWith(Summary(), " - Co: EndCo"));
+    Value("\\VarFileInfo\\Translation").length = 3; // not one entry: language and page 0
+    EXPECT_EQ(Summary().find(" - Co: "), std::string::npos);
+    Value("\\").length = 10; // shorter than the fixed record: nothing is read from it
+    EXPECT_EQ(Summary(), "");
+    Value("\\") = {195, 52}; // a record that would run past the end
+    EXPECT_EQ(Summary(), "");
+}
+
+} // namespace
