@@ -32,6 +32,21 @@ int RunHelper() {
     return 0;
 }
 
+// CF_TEXT of the clipboard, read while the viewer that set it still runs.
+std::string ClipboardText() {
+    if (!::OpenClipboard(nullptr)) {
+        return std::string();
+    }
+    HANDLE data = ::GetClipboardData(CF_TEXT);
+    const char* bytes = data != nullptr ? static_cast<const char*>(::GlobalLock(data)) : nullptr;
+    std::string text = bytes != nullptr ? bytes : "";
+    if (bytes != nullptr) {
+        ::GlobalUnlock(data);
+    }
+    ::CloseClipboard();
+    return text;
+}
+
 std::string BaseName(const std::string& path) { return path.substr(path.find_last_of('\\') + 1); }
 
 // Id of a process list row "412 - name (class)".
@@ -207,20 +222,8 @@ TEST_F(Viewer, MemoryMapOfTheHelperWithClipboardAndClose) {
     std::string shown = Text(::GetDlgItem(map, MapControlId(MapControl::txtMemMap)));
     Click(::GetDlgItem(map, MapControlId(MapControl::cmdToClip)));
     std::string copied;
-    EXPECT_TRUE(WaitUntil([&] {
-        if (!::OpenClipboard(nullptr)) {
-            return false;
-        }
-        HANDLE data = ::GetClipboardData(CF_TEXT);
-        const char* bytes =
-            data != nullptr ? static_cast<const char*>(::GlobalLock(data)) : nullptr;
-        copied = bytes != nullptr ? bytes : "";
-        if (bytes != nullptr) {
-            ::GlobalUnlock(data);
-        }
-        ::CloseClipboard();
-        return copied.rfind("Memory Map: ", 0) == 0;
-    }));
+    EXPECT_TRUE(
+        WaitUntil([&] { return (copied = ClipboardText()).rfind("Memory Map: ", 0) == 0; }));
     EXPECT_EQ(copied, "Memory Map: " + name + "\r\n" + shown);
 
     Click(::GetDlgItem(map, MapControlId(MapControl::cmdClose)));
@@ -228,6 +231,37 @@ TEST_F(Viewer, MemoryMapOfTheHelperWithClipboardAndClose) {
     // Back in the main window, its activation refreshed everything.
     EXPECT_TRUE(WaitUntil([&] { return TextOf(MainControl::lblModules) == "No modules"; }));
     EXPECT_NE(RowOfPid(helper.pid), -1);
+}
+
+// The access keys as the keyboard sends them: WM_SYSCHAR to the focused control.
+void PressAlt(HWND control, char key) {
+    ::PostMessageW(control, WM_SYSCHAR, static_cast<WPARAM>(key), 1 << 29);
+}
+
+TEST_F(Viewer, AccessKeysOfBothWindows) {
+    SelectHelper();
+    PressAlt(Get(MainControl::lstProcesses), 'm'); // MemMap
+    HWND map = nullptr;
+    ASSERT_TRUE(
+        WaitUntil([&] { return (map = FindWindowOf(viewer.pid, "qvoMemoryMap")) != nullptr; }));
+    HWND box = ::GetDlgItem(map, MapControlId(MapControl::txtMemMap));
+    PressAlt(box, 'm'); // Map
+    std::string name = BaseName(OwnExePath());
+    ASSERT_TRUE(WaitUntil([&] { return Text(map) == "Memory Map: " + name; }));
+    EXPECT_NE(Text(box).find("COMMIT"), std::string::npos);
+    PressAlt(box, 'f'); // Map Free Only
+    EXPECT_TRUE(WaitUntil([&] { return Text(box).find("COMMIT") == std::string::npos; }));
+    if (::OpenClipboard(nullptr)) {
+        ::EmptyClipboard();
+        ::CloseClipboard();
+    }
+    PressAlt(box, 'b'); // To Clipboard
+    EXPECT_TRUE(
+        WaitUntil([&] { return ClipboardText().rfind("Memory Map: " + name + "\r\n", 0) == 0; }));
+    PressAlt(box, 'c'); // Close
+    EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(map); }));
+    PressAlt(Get(MainControl::lstProcesses), 'r'); // Refresh: the process list keeps its rows
+    EXPECT_TRUE(WaitUntil([&] { return RowOfPid(helper.pid) != -1; }));
 }
 
 } // namespace

@@ -77,7 +77,7 @@ TEST_F(RealVersionFiles, FilesWithoutVersionDataGiveTheErrorLine) {
     EXPECT_EQ(Summary("missing.dll").rfind("Error: 2(&H2): ", 0), 0u) << Summary("missing.dll");
 }
 
-TEST_F(RealVersionFiles, TheViewerDescribesItself) {
+std::string ViewerPath() {
     std::string path = std::getenv("VELMORA_EXE") != nullptr ? std::getenv("VELMORA_EXE") : "";
     if (!path.empty() && path[0] == '/') {
         path = "Z:" + path;
@@ -85,9 +85,29 @@ TEST_F(RealVersionFiles, TheViewerDescribesItself) {
     for (char& c : path) {
         c = c == '/' ? '\\' : c;
     }
-    std::string line = GetVersionSummary(os, path);
+    return path;
+}
+
+TEST_F(RealVersionFiles, TheViewerDescribesItself) {
+    std::string line = GetVersionSummary(os, ViewerPath());
     EXPECT_EQ(line.rfind("File Ver 1.0.0.0 - Product Ver 1.0.0.0 - Date: ", 0), 0u) << line;
     EXPECT_TRUE(EndsWith(line, " - Co: Velmora")) << line;
+}
+
+TEST(ViewerResources, ManifestAsksForCommonControlsSixAndDpiAwareness) {
+    HMODULE exe = ::LoadLibraryExA(ViewerPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(exe, nullptr) << ViewerPath();
+    HRSRC found = ::FindResourceA(exe, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24)); // RT_MANIFEST
+    ASSERT_NE(found, nullptr);
+    auto* bytes = static_cast<const char*>(::LockResource(::LoadResource(exe, found)));
+    std::string manifest(bytes, ::SizeofResource(exe, found));
+    EXPECT_NE(manifest.find("name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\""),
+              std::string::npos);
+    EXPECT_NE(manifest.find("<dpiAware"), std::string::npos);
+    EXPECT_NE(manifest.find("level=\"asInvoker\""), std::string::npos);
+    EXPECT_NE(manifest.find("supportedOS"), std::string::npos);
+    EXPECT_NE(::FindResourceA(exe, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(14)), nullptr); // icon
+    ::FreeLibrary(exe);
 }
 
 // A version block of 200 bytes whose values the test places and whose lengths it chooses.
