@@ -264,6 +264,39 @@ TEST_F(Viewer, AccessKeysOfBothWindows) {
     EXPECT_TRUE(WaitUntil([&] { return RowOfPid(helper.pid) != -1; }));
 }
 
+// With VELMORA_POSE_DIR set, tools/screenshots.sh photographs each state: the test
+// announces it with NAME.pose and goes on when NAME.done appears.
+void Pose(const std::string& name) {
+    std::string folder = std::getenv("VELMORA_POSE_DIR");
+    std::string pose = "Z:" + folder + "/" + name + ".pose";
+    std::string done = "Z:" + folder + "/" + name + ".done";
+    Handle file(::CreateFileA(pose.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    file = Handle();
+    EXPECT_TRUE(WaitUntil(
+        [&] { return ::GetFileAttributesA(done.c_str()) != INVALID_FILE_ATTRIBUTES; }, 30000));
+}
+
+TEST_F(Viewer, PosesForScreenshots) {
+    if (std::getenv("VELMORA_POSE_DIR") == nullptr) {
+        GTEST_SKIP() << "only for tools/screenshots.sh";
+    }
+    SelectHelper();
+    auto modules = Rows(Get(MainControl::lstModules));
+    auto kernel32 = std::find_if(modules.begin(), modules.end(), [](const std::string& row) {
+        return SameText(row.substr(0, 13), "kernel32.dll ");
+    });
+    ASSERT_NE(kernel32, modules.end());
+    SelectRow(main, ControlId(MainControl::lstModules),
+              static_cast<int>(kernel32 - modules.begin()));
+    ASSERT_TRUE(WaitUntil([&] { return !TextOf(MainControl::txtVersionInfo).empty(); }));
+    Pose("main-window");
+    HWND map = OpenMemoryMap();
+    ASSERT_NE(map, nullptr);
+    Click(::GetDlgItem(map, MapControlId(MapControl::cmdMap)));
+    ASSERT_TRUE(WaitUntil([&] { return Text(map).rfind("Memory Map: ", 0) == 0; }));
+    Pose("memory-map-window");
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
