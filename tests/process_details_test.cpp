@@ -244,4 +244,21 @@ TEST_F(DetailsTest, DriverMarkIsTenTwipsWideAndReachesTheStrip) {
     EXPECT_EQ(whiteHeight, Px(8040 + 832) - Px(8040) + 1);
 }
 
+TEST_F(DetailsTest, EachRefreshRebuildsTheDriverListAndAFailureKeepsIt) {
+    os.drivers = {{0x0000A000u, "x.sys", "x"}};
+    form->cmdRefresh_Click();
+    EXPECT_EQ(Text(MainControl::lblDrivers), "1 Drivers");
+    EXPECT_EQ(app::RowCount(Get(MainControl::lstDrivers)), 1);
+    int snapshots = os.calls["EnumProcesses"];
+    os.Fail("EnumDeviceDrivers", ERROR_ACCESS_DENIED);
+    // Through the window procedure, whose boundary reports what was raised.
+    ::SendMessageA(form->Handle(), WM_COMMAND,
+                   MAKEWPARAM(main_window::ControlId(MainControl::cmdRefresh), BN_CLICKED),
+                   reinterpret_cast<LPARAM>(Get(MainControl::cmdRefresh)));
+    ASSERT_EQ(os.messageBoxes.size(), 1u);
+    EXPECT_EQ(os.messageBoxes[0].caption, "Velmora Process Viewer");
+    EXPECT_EQ(app::RowText(Get(MainControl::lstDrivers), 0), "x.sys @ 0000 A000");
+    EXPECT_EQ(os.calls["EnumProcesses"], snapshots); // the cycle stopped before the snapshot
+}
+
 } // namespace

@@ -264,6 +264,29 @@ TEST_F(Viewer, AccessKeysOfBothWindows) {
     EXPECT_TRUE(WaitUntil([&] { return RowOfPid(helper.pid) != -1; }));
 }
 
+HWND FocusOf(HWND window) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    ::GetGUIThreadInfo(::GetWindowThreadProcessId(window, nullptr), &info);
+    return info.hwndFocus;
+}
+
+TEST_F(Viewer, TabVisitsTheControlsInTheirOrder) {
+    const MainControl order[] = {MainControl::lstProcesses, MainControl::lstModules,
+                                 MainControl::txtStatus,    MainControl::lstDrivers,
+                                 MainControl::txtFilePath,  MainControl::txtVersionInfo,
+                                 MainControl::cmdMemMap,    MainControl::cmdRefresh,
+                                 MainControl::cmdExit,      MainControl::lstProcesses};
+    ASSERT_TRUE(WaitUntil([&] { return FocusOf(main) == Get(MainControl::lstProcesses); }));
+    for (size_t i = 1; i < std::size(order); ++i) {
+        HWND from = FocusOf(main);
+        ::PostMessageW(from, WM_KEYDOWN, VK_TAB, 1);
+        ::PostMessageW(from, WM_KEYUP, VK_TAB, 0xC0000001);
+        EXPECT_TRUE(WaitUntil([&] { return FocusOf(main) == Get(order[i]); }, 5000))
+            << "step " << i;
+    }
+}
+
 // With VELMORA_POSE_DIR set, tools/screenshots.sh photographs each state: the test
 // announces it with NAME.pose and goes on when NAME.done appears.
 void Pose(const std::string& name) {
