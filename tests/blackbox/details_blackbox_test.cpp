@@ -1,0 +1,118 @@
+// The details of one selected process: its path, memory counters and modules,
+// compared with what the system says about the same process.
+
+#include "tests/blackbox/helper_process.h"
+#include "tests/blackbox/remote_window.h"
+#include "tests/blackbox/row_text.h"
+#include "tests/blackbox/system_view.h"
+#include "tests/blackbox/viewer_session.h"
+
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <memory>
+
+namespace blackbox {
+namespace {
+
+using main_window::MainControl;
+
+class ProcessDetails : public ::testing::Test {
+protected:
+    void SetUp() override {
+        helper = std::make_unique<HelperProcess>();
+        viewer = std::make_unique<ViewerSession>();
+        viewer->SelectProcess(helper->Id());
+    }
+    void TearDown() override {
+        viewer.reset(); // the viewer first: it holds the helper open
+        helper.reset();
+    }
+
+    std::vector<ModuleRow> ModuleRows() const {
+        std::vector<ModuleRow> modules;
+        for (const std::string& row : viewer->Rows(MainControl::lstModules)) {
+            auto module = ParseModuleRow(row);
+            EXPECT_TRUE(module.has_value()) << "not a module row: " << row;
+            if (module) {
+                modules.push_back(*module);
+            }
+        }
+        return modules;
+    }
+
+    std::unique_ptr<HelperProcess> helper;
+    std::unique_ptr<ViewerSession> viewer;
+};
+
+void ExpectNumberAfter(const std::string& label, const std::string& prefix) {
+    ASSERT_TRUE(StartsWith(label, prefix)) << label;
+    ASSERT_GT(label.size(), prefix.size()) << "no number in: " << label;
+    EXPECT_TRUE(std::isdigit(static_cast<unsigned char>(label[prefix.size()]))) << label;
+}
+
+const ModuleRow* Find(const std::vector<ModuleRow>& rows, const std::string& name) {
+    for (const ModuleRow& row : rows) {
+        if (EqualIgnoringCase(row.name, name)) {
+            return &row;
+        }
+    }
+    return nullptr;
+}
+
+TEST_F(ProcessDetails, ShowsTheHelpersPathAndMemoryCounters) {
+    std::string status = viewer->Text(MainControl::txtStatus);
+    EXPECT_TRUE(EqualIgnoringCase(status, MainModulePath(helper->Handle())))
+        << status << " vs " << MainModulePath(helper->Handle());
+    EXPECT_TRUE(EqualIgnoringCase(status, OwnExePath())) << status << " vs " << OwnExePath();
+    ExpectNumberAfter(viewer->Text(MainControl::lblWorkingSet), "Working Set Size: ");
+    ExpectNumberAfter(viewer->Text(MainControl::lblPageFile), "Page File Usage: ");
+    // Wine counts no page faults, so the number may be missing there.
+    EXPECT_TRUE(StartsWith(viewer->Text(MainControl::lblPageFaults), "Page Faults: "));
+}
+
+TEST_F(ProcessDetails, ListsTheHelpersModulesByAscendingSignedBase) {
+    std::vector<ModuleRow> rows = ModuleRows();
+    std::vector<ModuleFacts> facts = ModulesOf(helper->Handle());
+    EXPECT_EQ(rows.size(), facts.size()) << "the system reports another number of modules";
+    for (size_t k = 1; k < rows.size(); ++k) {
+        EXPECT_LE(static_cast<int32_t>(rows[k - 1].base), static_cast<int32_t>(rows[k].base))
+            << rows[k - 1].name << " before " << rows[k].name;
+    }
+    const ModuleRow* exe = Find(rows, OwnExeName());
+    ASSERT_NE(exe, nullptr) << "the helper's exe is not listed";
+    EXPECT_EQ(exe->base, kHelperImageBase);
+    EXPECT_NE(Find(rows, "ntdll.dll"), nullptr);
+    EXPECT_NE(Find(rows, "kernel32.dll"), nullptr);
+
+    uint64_t bytes = 0;
+    for (const ModuleRow& row : rows) {
+        EXPECT_EQ(DigitsOf(row.sizeInWords), std::to_string(row.size)) << row.name;
+        bytes += row.size;
+    }
+    std::string caption = viewer->Text(MainControl::lblModules);
+    std::string count = std::to_string(rows.size()) + " Modules taking ";
+    ASSERT_TRUE(StartsWith(caption, count)) << caption;
+    EXPECT_TRUE(EndsWith(caption, " bytes")) << caption;
+    EXPECT_EQ(DigitsOf(caption.substr(count.size())), std::to_string(bytes)) << caption;
+}
+
+TEST_F(ProcessDetails, SelectingAModuleShowsItsFileAndNoDriversAreListed) {
+    for (const ModuleFacts& module : ModulesOf(helper->Handle())) {
+        if (!EqualIgnoringCase(module.name, "ntdll.dll") &&
+            !EqualIgnoringCase(module.name, OwnExeName())) {
+            continue;
+        }
+        viewer->SelectModule(module.name);
+        std::string shown = viewer->Text(MainControl::txtFilePath);
+        EXPECT_TRUE(EqualIgnoringCase(shown, module.path)) << shown << " vs " << module.path;
+    }
+    int drivers = RowCount(viewer->Control(MainControl::lstDrivers));
+    EXPECT_EQ(viewer->Text(MainControl::lblDrivers), std::to_string(drivers) + " Drivers");
+    if (RunningUnderWine()) {
+        EXPECT_EQ(drivers, 0) << "Wine reports no drivers";
+    }
+}
+
+} // namespace
+} // namespace blackbox

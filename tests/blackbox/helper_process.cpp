@@ -1,0 +1,95 @@
+#include "tests/blackbox/helper_process.h"
+
+#include "tests/blackbox/polling.h"
+
+#include <stdexcept>
+
+namespace blackbox {
+
+namespace {
+
+constexpr DWORD kLongestLifeMs = 5 * 60 * 1000;
+constexpr int kAllocationFailed = 3;
+
+bool RegionIs(HANDLE process, uintptr_t base, SIZE_T bytes, DWORD state) {
+    MEMORY_BASIC_INFORMATION region{};
+    if (::VirtualQueryEx(process, reinterpret_cast<LPCVOID>(base), &region, sizeof region) == 0) {
+        return false;
+    }
+    return reinterpret_cast<uintptr_t>(region.BaseAddress) == base && region.RegionSize == bytes &&
+           region.State == state;
+}
+
+} // namespace
+
+int RunHelper(DWORD parentId) {
+    void* committed = ::VirtualAlloc(reinterpret_cast<void*>(kCommittedBase), kCommittedBytes,
+                                     MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
+    void* reserved = ::VirtualAlloc(reinterpret_cast<void*>(kReservedBase), kReservedBytes,
+                                    MEM_RESERVE, PAGE_READWRITE);
+    if (committed == nullptr || reserved == nullptr) {
+        return kAllocationFailed;
+    }
+    UniqueHandle parent(::OpenProcess(SYNCHRONIZE, FALSE, parentId));
+    if (parent) {
+        ::WaitForSingleObject(parent.Get(), kLongestLifeMs);
+    } else {
+        ::Sleep(kLongestLifeMs);
+    }
+    return 0;
+}
+
+std::string OwnExePath() {
+    char path[MAX_PATH] = {};
+    DWORD length = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
+    return std::string(path, length);
+}
+
+std::string OwnExeName() {
+    std::string path = OwnExePath();
+    return path.substr(path.find_last_of("\\/") + 1);
+}
+
+HelperProcess::HelperProcess() {
+    std::string command =
+        "\"" + OwnExePath() + "\" " + kHelperFlag + " " + std::to_string(::GetCurrentProcessId());
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION started{};
+    if (!::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                          &startup, &started)) {
+        throw std::runtime_error("could not start the helper: error " +
+                                 std::to_string(::GetLastError()));
+    }
+    process_ = UniqueHandle(started.hProcess);
+    UniqueHandle thread(started.hThread);
+    id_ = started.dwProcessId;
+    try {
+        WaitFor("the helper's memory to be in place", [this] {
+            DWORD code = STILL_ACTIVE;
+            if (::GetExitCodeProcess(process_.Get(), &code) && code != STILL_ACTIVE) {
+                throw std::runtime_error("the helper ended with code " + std::to_string(code));
+            }
+            return MemoryInPlace();
+        });
+    } catch (...) {
+        End(); // no destructor runs for a constructor that throws
+        throw;
+    }
+}
+
+HelperProcess::~HelperProcess() { End(); }
+
+void HelperProcess::End() {
+    if (process_ && ::WaitForSingleObject(process_.Get(), 0) == WAIT_TIMEOUT) {
+        ::TerminateProcess(process_.Get(), 0);
+        ::WaitForSingleObject(process_.Get(), kStepTimeoutMs);
+    }
+}
+
+bool HelperProcess::MemoryInPlace() const {
+    return RegionIs(process_.Get(), kCommittedBase, kCommittedBytes, MEM_COMMIT) &&
+           RegionIs(process_.Get(), kReservedBase, kReservedBytes, MEM_RESERVE);
+}
+
+} // namespace blackbox

@@ -1,0 +1,168 @@
+// The memory map window over the helper, whose memory layout the test knows:
+// the full map, the free-only map, the clipboard copy and the way back.
+
+#include "tests/blackbox/helper_process.h"
+#include "tests/blackbox/memory_map_window.h"
+#include "tests/blackbox/remote_window.h"
+#include "tests/blackbox/row_text.h"
+#include "tests/blackbox/system_view.h"
+#include "tests/blackbox/viewer_session.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <iterator>
+#include <memory>
+
+namespace blackbox {
+namespace {
+
+using main_window::MainControl;
+
+// "2000 0000" as the map writes an address.
+std::string MapAddress(uintptr_t address) {
+    char digits[16];
+    std::snprintf(digits, sizeof digits, "%X", static_cast<unsigned>(address));
+    std::string grouped = digits;
+    if (grouped.size() > 4) {
+        grouped.insert(grouped.size() - 4, 1, ' ');
+    }
+    return grouped;
+}
+
+std::string AddressRange(uintptr_t base, SIZE_T bytes) {
+    return MapAddress(base) + " - " + MapAddress(base + bytes - 1);
+}
+
+uint32_t FirstAddress(const std::string& line) {
+    std::string digits = line.substr(0, line.find(" - "));
+    digits.erase(std::remove(digits.begin(), digits.end(), ' '), digits.end());
+    return static_cast<uint32_t>(std::stoul(digits, nullptr, 16));
+}
+
+uint32_t LastAddress(const std::string& line) {
+    std::string range = SplitFields(line)[0];
+    std::string digits = range.substr(range.find(" - ") + 3);
+    digits.erase(std::remove(digits.begin(), digits.end(), ' '), digits.end());
+    return static_cast<uint32_t>(std::stoul(digits, nullptr, 16));
+}
+
+uint64_t PagesOf(const std::string& line) { return std::stoull(SplitFields(line)[1]); }
+
+bool IsFreeLine(const std::string& line) {
+    std::vector<std::string> fields = SplitFields(line);
+    return fields.size() == 3 && fields[2] == "FREE";
+}
+
+std::vector<std::string> FreeLines(const std::vector<std::string>& lines) {
+    std::vector<std::string> free;
+    std::copy_if(lines.begin(), lines.end(), std::back_inserter(free), IsFreeLine);
+    return free;
+}
+
+uint64_t FreePages(const std::vector<std::string>& lines) {
+    uint64_t pages = 0;
+    for (const std::string& line : FreeLines(lines)) {
+        pages += PagesOf(line);
+    }
+    return pages;
+}
+
+const std::string* LineStartingWith(const std::vector<std::string>& lines,
+                                    const std::string& start) {
+    for (const std::string& line : lines) {
+        if (StartsWith(line, start)) {
+            return &line;
+        }
+    }
+    return nullptr;
+}
+
+class MemoryMap : public ::testing::Test {
+protected:
+    void SetUp() override {
+        helper = std::make_unique<HelperProcess>();
+        viewer = std::make_unique<ViewerSession>();
+        viewer->SelectProcess(helper->Id());
+        map = std::make_unique<MemoryMapWindow>(*viewer);
+        map->MapAll(OwnExeName());
+        fullMap = SplitLines(map->MapText());
+    }
+    void TearDown() override {
+        map.reset();
+        viewer.reset();
+        helper.reset();
+    }
+
+    std::unique_ptr<HelperProcess> helper;
+    std::unique_ptr<ViewerSession> viewer;
+    std::unique_ptr<MemoryMapWindow> map;
+    std::vector<std::string> fullMap;
+};
+
+TEST_F(MemoryMap, FullMapWalksContiguouslyFromZeroInThreeFiveOrSixFields) {
+    ASSERT_FALSE(fullMap.empty());
+    EXPECT_TRUE(StartsWith(fullMap.front(), "0 - ")) << fullMap.front();
+    for (size_t k = 0; k < fullMap.size(); ++k) {
+        const std::string& line = fullMap[k];
+        size_t fields = SplitFields(line).size();
+        EXPECT_TRUE(fields == 3 || fields == 5 || fields == 6) << line;
+        EXPECT_EQ(fields == 3, IsFreeLine(line)) << "only free regions have 3 fields: " << line;
+        EXPECT_EQ(uint64_t{LastAddress(line)} - FirstAddress(line) + 1, PagesOf(line) * 4096) << line;
+        if (k > 0) {
+            EXPECT_EQ(FirstAddress(line), LastAddress(fullMap[k - 1]) + 1) << "gap before " << line;
+        }
+    }
+    EXPECT_FALSE(::IsWindowEnabled(viewer->Main())) << "the main window takes input under the map";
+}
+
+TEST_F(MemoryMap, FullMapShowsTheHelpersRegionsImagePathAndFreePages) {
+    std::string committed = AddressRange(kCommittedBase, kCommittedBytes) + "\t" +
+                            std::to_string(kCommittedBytes / 4096) + " pp\tCOMMIT\tPRIVATE\tREADWRITE";
+    EXPECT_TRUE(std::find(fullMap.begin(), fullMap.end(), committed) != fullMap.end())
+        << "no line " << committed;
+    std::string reserved = AddressRange(kReservedBase, kReservedBytes) + "\t" +
+                           std::to_string(kReservedBytes / 4096) + " pp\tRESERVE\tPRIVATE\t";
+    EXPECT_NE(LineStartingWith(fullMap, reserved), nullptr) << "no line " << reserved;
+
+    const std::string* image = LineStartingWith(fullMap, MapAddress(kHelperImageBase) + " - ");
+    ASSERT_NE(image, nullptr) << "no line for the helper's image";
+    std::vector<std::string> fields = SplitFields(*image);
+    ASSERT_EQ(fields.size(), 6u) << *image;
+    EXPECT_EQ(fields[3], "IMAGE");
+    EXPECT_TRUE(EqualIgnoringCase(fields[5], MainModulePath(helper->Handle())))
+        << "the image's path is not the inspected process's: " << fields[5];
+
+    std::string free = map->FreeText();
+    ASSERT_TRUE(EndsWith(free, " free pages")) << free;
+    EXPECT_EQ(free, std::to_string(FreePages(fullMap)) + " free pages");
+}
+
+TEST_F(MemoryMap, FreeOnlyMapClipboardCopyAndCloseBackToARefreshedList) {
+    std::string fullFree = map->FreeText();
+    map->MapFreeOnly();
+    std::string freeText = map->MapText();
+    std::vector<std::string> freeOnly = SplitLines(freeText);
+    for (const std::string& line : freeOnly) {
+        EXPECT_TRUE(IsFreeLine(line)) << line;
+    }
+    EXPECT_EQ(freeOnly, FreeLines(fullMap));
+    EXPECT_EQ(map->FreeText(), fullFree);
+
+    EXPECT_EQ(map->CopyToClipboard(), "Memory Map: " + OwnExeName() + "\r\n" + freeText);
+
+    map->Close();
+    viewer->WaitFor("the main window's list rebuilt", [&] {
+        return viewer->Text(MainControl::lblModules) == "No modules" &&
+               RowCount(viewer->Control(MainControl::lstProcesses)) > 0 &&
+               SelectedRow(viewer->Control(MainControl::lstProcesses)) == LB_ERR;
+    });
+    WaitUntilIdle(viewer->Main());
+    EXPECT_TRUE(::IsWindowEnabled(viewer->Main()));
+    EXPECT_EQ(RowCount(viewer->Control(MainControl::lstModules)), 0);
+    EXPECT_GE(viewer->RowOfProcess(helper->Id()), 0);
+}
+
+} // namespace
+} // namespace blackbox

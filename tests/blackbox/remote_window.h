@@ -1,0 +1,45 @@
+#pragma once
+// Reading and driving the windows of another process as a user's tools would.
+// Every message is sent with a time limit, so a hung viewer fails a test instead
+// of hanging it.
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace blackbox {
+
+inline constexpr char kMessageBoxClass[] = "#32770";
+inline constexpr int kMessageBoxTextId = 0xFFFF;
+
+// SendMessageTimeoutW; throws when the window does not answer within 5 s.
+LRESULT SendOrThrow(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Returns once the window's thread has finished what it was doing and is back in
+// its message loop: messages from other threads are only taken there.
+void WaitUntilIdle(HWND window);
+
+std::string WindowText(HWND window);
+std::string ClassOf(HWND window);
+
+int RowCount(HWND list);
+std::optional<std::string> TryRowText(HWND list, int row); // nullopt: no such row
+std::string RowText(HWND list, int row);
+std::vector<std::string> Rows(HWND list);
+int SelectedRow(HWND list);
+// Selects a row and tells the parent, as a click would.
+void SelectRow(HWND list, int row);
+
+void PostClick(HWND button);
+
+enum class WindowKind { Form, MessageBox };
+
+// A top-level window of process `processId` with this caption, or nullptr.
+HWND FindTopWindow(DWORD processId, const std::string& caption, WindowKind kind);
+std::string MessageBoxText(HWND box);
+// "caption: text" of each message box the process shows, for failure reports.
+std::string OpenMessageBoxes(DWORD processId);
+
+} // namespace blackbox

@@ -1,0 +1,120 @@
+// The viewer as a user first meets it: the process list, the empty details, the
+// list rebuilt by Refresh, and the way out through the exit prompt.
+
+#include "main_window/frm_enum_procs.h"
+#include "tests/blackbox/helper_process.h"
+#include "tests/blackbox/remote_window.h"
+#include "tests/blackbox/row_text.h"
+#include "tests/blackbox/system_view.h"
+#include "tests/blackbox/viewer_session.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+
+namespace blackbox {
+namespace {
+
+using main_window::MainControl;
+
+bool Lists(const std::vector<std::string>& rows, const std::string& row) {
+    return std::find(rows.begin(), rows.end(), row) != rows.end();
+}
+
+std::string RowFor(DWORD processId, const std::string& name) {
+    return std::to_string(processId) + " - " + name + " (normal)";
+}
+
+std::string ViewerExeName() { return ViewerPath().substr(ViewerPath().find_last_of('\\') + 1); }
+
+void ExpectCountMatchesRows(const ViewerSession& viewer) {
+    EXPECT_EQ(viewer.Text(MainControl::lblProcesses),
+              std::to_string(viewer.Rows(MainControl::lstProcesses).size()) + " Processes");
+}
+
+TEST(StartUp, ListsEveryProcessInAscendingIdOrderWithNameAndPriority) {
+    ViewerSession viewer;
+    std::vector<std::string> rows = viewer.Rows(MainControl::lstProcesses);
+    ExpectCountMatchesRows(viewer);
+    std::vector<uint32_t> ids;
+    for (const std::string& row : rows) {
+        auto id = LeadingProcessId(row);
+        ASSERT_TRUE(id.has_value()) << "row without an id: " << row;
+        ids.push_back(*id);
+    }
+    EXPECT_TRUE(std::adjacent_find(ids.begin(), ids.end(), std::greater_equal<>()) == ids.end())
+        << "ids not strictly ascending";
+    auto services = ProcessesNamed({"services.exe", "winedevice.exe", "explorer.exe", "plugplay.exe"});
+    if (RunningUnderWine()) {
+        EXPECT_FALSE(services.empty()) << "no Wine service process found";
+    }
+    for (const auto& [name, id] : services) {
+        EXPECT_TRUE(Lists(rows, RowFor(id, name))) << "missing row " << RowFor(id, name);
+    }
+    EXPECT_TRUE(Lists(rows, RowFor(viewer.Id(), ViewerExeName())));
+    EXPECT_TRUE(Lists(rows, RowFor(::GetCurrentProcessId(), OwnExeName())));
+}
+
+TEST(StartUp, ShowsNoModulesAndBareCountersBeforeASelection) {
+    ViewerSession viewer;
+    EXPECT_EQ(viewer.Text(MainControl::lblModules), "No modules");
+    EXPECT_EQ(RowCount(viewer.Control(MainControl::lstModules)), 0);
+    EXPECT_EQ(viewer.Text(MainControl::lblPageFaults), "Page Faults: ");
+    EXPECT_EQ(viewer.Text(MainControl::lblWorkingSet), "Working Set Size: ");
+    EXPECT_EQ(viewer.Text(MainControl::lblPageFile), "Page File Usage: ");
+    EXPECT_EQ(viewer.Text(MainControl::txtStatus), "");
+    EXPECT_EQ(SelectedRow(viewer.Control(MainControl::lstProcesses)), LB_ERR);
+}
+
+TEST(StartUp, RefreshListsAProcessStartedLaterAndDropsOneThatEnded) {
+    ViewerSession viewer;
+    HelperProcess late;
+    EXPECT_EQ(viewer.RowOfProcess(late.Id()), -1) << "listed before any Refresh";
+    PostClick(viewer.Control(MainControl::cmdRefresh));
+    viewer.WaitFor("the new process listed after Refresh",
+                   [&] { return viewer.RowOfProcess(late.Id()) >= 0; });
+    WaitUntilIdle(viewer.Main());
+    EXPECT_TRUE(Lists(viewer.Rows(MainControl::lstProcesses), RowFor(late.Id(), OwnExeName())));
+    ExpectCountMatchesRows(viewer);
+
+    viewer.SelectProcess(late.Id());
+    ASSERT_GT(RowCount(viewer.Control(MainControl::lstModules)), 0);
+    late.End();
+    PostClick(viewer.Control(MainControl::cmdRefresh));
+    viewer.WaitFor("the ended process gone after Refresh",
+                   [&] { return viewer.RowOfProcess(late.Id()) < 0; });
+    WaitUntilIdle(viewer.Main());
+    ExpectCountMatchesRows(viewer);
+    EXPECT_EQ(viewer.Text(MainControl::lblModules), "No modules");
+    EXPECT_EQ(RowCount(viewer.Control(MainControl::lstModules)), 0);
+    EXPECT_EQ(viewer.Text(MainControl::lblWorkingSet), "Working Set Size: ");
+}
+
+// Closing asks about more freeware; Cancel ends the program without a browser.
+void ExpectPromptAndEndOnCancel(ViewerSession& viewer) {
+    HWND prompt = viewer.WaitForMessageBox(main_window::kFreewareTitle);
+    EXPECT_EQ(MessageBoxText(prompt), main_window::kFreewareText);
+    EXPECT_TRUE(::IsWindow(viewer.Main())) << "the main window went before the answer";
+    ::PostMessageW(prompt, WM_COMMAND, IDCANCEL, 0);
+    ASSERT_EQ(::WaitForSingleObject(viewer.Process(), kStepTimeoutMs), WAIT_OBJECT_0)
+        << "the viewer still runs after Cancel";
+    DWORD code = STILL_ACTIVE;
+    ::GetExitCodeProcess(viewer.Process(), &code);
+    EXPECT_EQ(code, 0u);
+}
+
+TEST(Exit, ClosingTheWindowAsksAndCancelEndsTheViewer) {
+    ViewerSession viewer;
+    ::PostMessageW(viewer.Main(), WM_CLOSE, 0, 0);
+    ExpectPromptAndEndOnCancel(viewer);
+}
+
+TEST(Exit, TheExitButtonAsksTheSameAndCancelEndsTheViewer) {
+    ViewerSession viewer;
+    PostClick(viewer.Control(MainControl::cmdExit));
+    ExpectPromptAndEndOnCancel(viewer);
+}
+
+} // namespace
+} // namespace blackbox

@@ -1,0 +1,170 @@
+#include "tests/blackbox/viewer_session.h"
+
+#include "app/uncaught_error.h"
+#include "main_window/frm_enum_procs.h"
+#include "tests/blackbox/remote_window.h"
+#include "tests/blackbox/row_text.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+namespace blackbox {
+
+using main_window::MainControl;
+
+namespace {
+
+std::string& StoredViewerPath() {
+    static std::string path;
+    return path;
+}
+
+bool Running(HANDLE process) { return ::WaitForSingleObject(process, 0) == WAIT_TIMEOUT; }
+
+} // namespace
+
+void SetViewerPath(const std::string& path) {
+    std::string windowsPath = path;
+    if (!windowsPath.empty() && windowsPath[0] == '/') {
+        std::replace(windowsPath.begin(), windowsPath.end(), '/', '\\');
+        windowsPath = "Z:" + windowsPath; // Wine's drive for the Unix root
+    }
+    StoredViewerPath() = windowsPath;
+}
+
+const std::string& ViewerPath() { return StoredViewerPath(); }
+
+ViewerSession::ViewerSession() {
+    if (ViewerPath().empty()) {
+        throw std::runtime_error("no viewer given: run with --viewer=PATH");
+    }
+    std::string command = "\"" + ViewerPath() + "\"";
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION started{};
+    if (!::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                          &startup, &started)) {
+        throw std::runtime_error("could not start " + ViewerPath() + ": error " +
+                                 std::to_string(::GetLastError()));
+    }
+    process_ = UniqueHandle(started.hProcess);
+    UniqueHandle thread(started.hThread);
+    id_ = started.dwProcessId;
+    try {
+        main_ = WaitForForm(app::kAppTitle);
+        WaitForProcessList();
+    } catch (...) {
+        End(); // no destructor runs for a constructor that throws
+        throw;
+    }
+}
+
+ViewerSession::~ViewerSession() { End(); }
+
+HWND ViewerSession::Control(MainControl control) const {
+    HWND window = ::GetDlgItem(main_, main_window::ControlId(control));
+    if (window == nullptr) {
+        throw std::runtime_error("the main window has no control " +
+                                 std::to_string(main_window::ControlId(control)));
+    }
+    return window;
+}
+
+std::string ViewerSession::Text(MainControl control) const { return WindowText(Control(control)); }
+
+std::vector<std::string> ViewerSession::Rows(MainControl list) const {
+    return blackbox::Rows(Control(list));
+}
+
+void ViewerSession::WaitFor(const std::string& what, const std::function<bool()>& condition,
+                            DWORD timeoutMs) const {
+    try {
+        blackbox::WaitFor(what, [&] {
+            if (!Running(process_.Get())) {
+                throw std::runtime_error("the viewer ended while waiting for " + what);
+            }
+            return condition();
+        }, timeoutMs);
+    } catch (const WaitTimedOut& timedOut) {
+        throw WaitTimedOut(timedOut.what() + OpenMessageBoxes(id_));
+    }
+}
+
+HWND ViewerSession::WaitForForm(const std::string& caption) const {
+    HWND form = nullptr;
+    WaitFor("a window \"" + caption + "\"", [&] {
+        form = FindTopWindow(id_, caption, WindowKind::Form);
+        return form != nullptr && ::IsWindowVisible(form);
+    }, kWindowTimeoutMs);
+    return form;
+}
+
+HWND ViewerSession::WaitForMessageBox(const std::string& caption) const {
+    HWND box = nullptr;
+    WaitFor("a message box \"" + caption + "\"", [&] {
+        box = FindTopWindow(id_, caption, WindowKind::MessageBox);
+        return box != nullptr && ::IsWindowVisible(box);
+    });
+    return box;
+}
+
+void ViewerSession::WaitForProcessList() const {
+    WaitFor("the process list and its count to agree", [this] {
+        int rows = RowCount(Control(MainControl::lstProcesses));
+        return rows > 0 && Text(MainControl::lblProcesses) == std::to_string(rows) + " Processes";
+    });
+    WaitUntilIdle(main_);
+}
+
+int ViewerSession::RowOfProcess(DWORD processId) const {
+    std::vector<std::string> rows = Rows(MainControl::lstProcesses);
+    for (size_t row = 0; row < rows.size(); ++row) {
+        if (LeadingProcessId(rows[row]) == processId) {
+            return static_cast<int>(row);
+        }
+    }
+    return -1;
+}
+
+void ViewerSession::SelectProcess(DWORD processId) {
+    int row = RowOfProcess(processId);
+    if (row < 0) {
+        throw std::runtime_error("process " + std::to_string(processId) + " is not listed");
+    }
+    SelectRow(Control(MainControl::lstProcesses), row);
+}
+
+void ViewerSession::SelectModule(const std::string& moduleName) {
+    std::vector<std::string> rows = Rows(MainControl::lstModules);
+    for (size_t row = 0; row < rows.size(); ++row) {
+        auto module = ParseModuleRow(rows[row]);
+        if (module && EqualIgnoringCase(module->name, moduleName)) {
+            return SelectRow(Control(MainControl::lstModules), static_cast<int>(row));
+        }
+    }
+    throw std::runtime_error("module " + moduleName + " is not listed");
+}
+
+bool ViewerSession::ExitThroughPrompt(DWORD timeoutMs) {
+    ::PostMessageW(main_, WM_CLOSE, 0, 0);
+    HWND prompt = WaitForMessageBox(main_window::kFreewareTitle);
+    ::PostMessageW(prompt, WM_COMMAND, IDCANCEL, 0);
+    return ::WaitForSingleObject(process_.Get(), timeoutMs) == WAIT_OBJECT_0;
+}
+
+void ViewerSession::End() {
+    if (!process_ || !Running(process_.Get())) {
+        return;
+    }
+    try {
+        if (main_ != nullptr && ExitThroughPrompt(kStepTimeoutMs / 2)) {
+            return;
+        }
+    } catch (const std::exception&) {
+        // Left in a state the prompt cannot end: ended the hard way below.
+    }
+    ::TerminateProcess(process_.Get(), 1);
+    ::WaitForSingleObject(process_.Get(), kStepTimeoutMs);
+}
+
+} // namespace blackbox

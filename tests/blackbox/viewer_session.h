@@ -1,0 +1,61 @@
+#pragma once
+// One run of the real viewer, started and driven from outside as a user would:
+// its main window is found by caption, its controls by their ids.
+
+#include "main_window/main_layout.h"
+#include "tests/blackbox/polling.h"
+#include "tests/blackbox/win32_handles.h"
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace blackbox {
+
+// The viewer's path, given on the command line (a Unix path is turned into Z:\...).
+void SetViewerPath(const std::string& path);
+const std::string& ViewerPath();
+
+class ViewerSession {
+public:
+    // Starts the viewer and waits for its main window and its first process list.
+    ViewerSession();
+    // Ends the viewer whatever state it was left in.
+    ~ViewerSession();
+    ViewerSession(const ViewerSession&) = delete;
+    ViewerSession& operator=(const ViewerSession&) = delete;
+
+    DWORD Id() const { return id_; }
+    HANDLE Process() const { return process_.Get(); }
+    HWND Main() const { return main_; }
+    HWND Control(main_window::MainControl control) const;
+    std::string Text(main_window::MainControl control) const;
+    std::vector<std::string> Rows(main_window::MainControl list) const;
+
+    // WaitFor that adds the texts of the viewer's open message boxes to a time-out.
+    void WaitFor(const std::string& what, const std::function<bool()>& condition,
+                 DWORD timeoutMs = kStepTimeoutMs) const;
+    HWND WaitForForm(const std::string& caption) const;
+    HWND WaitForMessageBox(const std::string& caption) const;
+
+    // Waits until the list has rows and "N Processes" counts them.
+    void WaitForProcessList() const;
+    // The process list's row for a process id, or -1.
+    int RowOfProcess(DWORD processId) const;
+    void SelectProcess(DWORD processId);
+    void SelectModule(const std::string& moduleName);
+
+    // Closes the main window, answers Cancel to the prompt and waits for the end.
+    bool ExitThroughPrompt(DWORD timeoutMs);
+
+private:
+    void End();
+
+    UniqueHandle process_;
+    DWORD id_ = 0;
+    HWND main_ = nullptr;
+};
+
+} // namespace blackbox
