@@ -52,18 +52,18 @@ sys::Font CreateTahoma(int tenthsOfPoint, const TwipsScale& scale) {
                                    DEFAULT_PITCH | FF_DONTCARE, "Tahoma"));
 }
 
-HWND CreateControl(HWND parent, int id, const ControlSpec& spec, const TwipsScale& scale,
+HWND CreateControl(HWND parent, int id, const ControlSpec& layout, const TwipsScale& scale,
                    HFONT font) {
-    KindStyle kind = StyleOf(spec.kind);
-    RECT box = scale.ToPixels(spec.rect);
+    KindStyle kind = StyleOf(layout.kind);
+    RECT box = scale.ToPixels(layout.rect);
     HWND control = ::CreateWindowExA(
-        kind.exStyle, kind.className, spec.caption, kind.style, box.left, box.top,
+        kind.exStyle, kind.className, layout.caption, kind.style, box.left, box.top,
         box.right - box.left, box.bottom - box.top, parent,
         reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
         reinterpret_cast<HINSTANCE>(::GetWindowLongPtrA(parent, GWLP_HINSTANCE)), nullptr);
     if (control != nullptr) {
         ::SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-        if (spec.kind == ControlKind::FittingLabel) {
+        if (layout.kind == ControlKind::FittingLabel) {
             FitLabelToText(control);
         }
     }

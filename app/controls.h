@@ -45,7 +45,7 @@ private:
 
 sys::Font CreateTahoma(int tenthsOfPoint, const TwipsScale& scale);
 
-HWND CreateControl(HWND parent, int id, const ControlSpec& spec, const TwipsScale& scale,
+HWND CreateControl(HWND parent, int id, const ControlSpec& layout, const TwipsScale& scale,
                    HFONT font);
 
 std::string GetText(HWND window);

@@ -88,15 +88,17 @@ TEST_F(MainWindowTest, LaidOutInTwipsWithAFixedDialogFrame) {
     EXPECT_EQ(client.bottom, scale.ToPixels(8940));
 
     for (int i = 0; i < main_window::kMainControlCount; ++i) {
-        const app::ControlSpec& spec = main_window::kMainControls[i];
+        const app::ControlSpec& layout = main_window::kMainControls[i];
         auto control = static_cast<MainControl>(i);
-        ASSERT_NE(Get(control), nullptr) << spec.name;
+        ASSERT_NE(Get(control), nullptr) << layout.name;
         RECT box = PixelRect(control);
-        EXPECT_EQ(box.left, scale.ToPixels(spec.rect.left)) << spec.name;
-        EXPECT_EQ(box.top, scale.ToPixels(spec.rect.top)) << spec.name;
-        if (spec.kind != app::ControlKind::FittingLabel) {
-            EXPECT_EQ(box.right, scale.ToPixels(spec.rect.left + spec.rect.width)) << spec.name;
-            EXPECT_EQ(box.bottom, scale.ToPixels(spec.rect.top + spec.rect.height)) << spec.name;
+        EXPECT_EQ(box.left, scale.ToPixels(layout.rect.left)) << layout.name;
+        EXPECT_EQ(box.top, scale.ToPixels(layout.rect.top)) << layout.name;
+        if (layout.kind != app::ControlKind::FittingLabel) {
+            EXPECT_EQ(box.right, scale.ToPixels(layout.rect.left + layout.rect.width))
+                << layout.name;
+            EXPECT_EQ(box.bottom, scale.ToPixels(layout.rect.top + layout.rect.height))
+                << layout.name;
         }
     }
     // Labels that fit their text come out near the sizes of the Tahoma layout.
