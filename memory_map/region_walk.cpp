@@ -77,7 +77,7 @@ RegionMap WalkRegions(sys::Os& os, HANDLE process, MapKind kind) {
             AppendRegionLine(os, process, static_cast<uint32_t>(cursor), region, isFree, map.text);
         }
         // In 64 bits: a region running past 2 GB simply ends the walk.
-        cursor += static_cast<uint32_t>(region.RegionSize);
+        cursor += region.RegionSize;
     } while (cursor < kWalkBound);
     return map;
 }

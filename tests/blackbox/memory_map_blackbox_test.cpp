@@ -109,7 +109,8 @@ TEST_F(MemoryMap, FullMapWalksContiguouslyFromZeroInThreeFiveOrSixFields) {
         size_t fields = SplitFields(line).size();
         EXPECT_TRUE(fields == 3 || fields == 5 || fields == 6) << line;
         EXPECT_EQ(fields == 3, IsFreeLine(line)) << "only free regions have 3 fields: " << line;
-        EXPECT_EQ(uint64_t{LastAddress(line)} - FirstAddress(line) + 1, PagesOf(line) * 4096) << line;
+        EXPECT_EQ(uint64_t{LastAddress(line)} - FirstAddress(line) + 1, PagesOf(line) * 4096)
+            << line;
         if (k > 0) {
             EXPECT_EQ(FirstAddress(line), LastAddress(fullMap[k - 1]) + 1) << "gap before " << line;
         }
@@ -119,7 +120,8 @@ TEST_F(MemoryMap, FullMapWalksContiguouslyFromZeroInThreeFiveOrSixFields) {
 
 TEST_F(MemoryMap, FullMapShowsTheHelpersRegionsImagePathAndFreePages) {
     std::string committed = AddressRange(kCommittedBase, kCommittedBytes) + "\t" +
-                            std::to_string(kCommittedBytes / 4096) + " pp\tCOMMIT\tPRIVATE\tREADWRITE";
+                            std::to_string(kCommittedBytes / 4096) +
+                            " pp\tCOMMIT\tPRIVATE\tREADWRITE";
     EXPECT_TRUE(std::find(fullMap.begin(), fullMap.end(), committed) != fullMap.end())
         << "no line " << committed;
     std::string reserved = AddressRange(kReservedBase, kReservedBytes) + "\t" +

@@ -19,7 +19,7 @@ struct ModuleRow {
 };
 std::optional<ModuleRow> ParseModuleRow(const std::string& row);
 
-std::vector<std::string> SplitLines(const std::string& text); // at CR LF
+std::vector<std::string> SplitLines(const std::string& text);  // at CR LF
 std::vector<std::string> SplitFields(const std::string& line); // at tabs
 
 // The decimal digits of a text, in order; "1,234 bytes" gives "1234".

@@ -45,7 +45,8 @@ TEST(StartUp, ListsEveryProcessInAscendingIdOrderWithNameAndPriority) {
     }
     EXPECT_TRUE(std::adjacent_find(ids.begin(), ids.end(), std::greater_equal<>()) == ids.end())
         << "ids not strictly ascending";
-    auto services = ProcessesNamed({"services.exe", "winedevice.exe", "explorer.exe", "plugplay.exe"});
+    auto services =
+        ProcessesNamed({"services.exe", "winedevice.exe", "explorer.exe", "plugplay.exe"});
     if (RunningUnderWine()) {
         EXPECT_FALSE(services.empty()) << "no Wine service process found";
     }

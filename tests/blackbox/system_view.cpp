@@ -58,8 +58,7 @@ std::string MainModulePath(HANDLE process) { return FileName(process, nullptr); 
 std::multimap<std::string, DWORD> ProcessesNamed(const std::vector<std::string>& names) {
     std::multimap<std::string, DWORD> found;
     for (DWORD id : ProcessIds()) {
-        UniqueHandle process(
-            ::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, id));
+        UniqueHandle process(::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, id));
         if (!process) {
             continue;
         }

@@ -79,12 +79,15 @@ std::vector<std::string> ViewerSession::Rows(MainControl list) const {
 void ViewerSession::WaitFor(const std::string& what, const std::function<bool()>& condition,
                             DWORD timeoutMs) const {
     try {
-        blackbox::WaitFor(what, [&] {
-            if (!Running(process_.Get())) {
-                throw std::runtime_error("the viewer ended while waiting for " + what);
-            }
-            return condition();
-        }, timeoutMs);
+        blackbox::WaitFor(
+            what,
+            [&] {
+                if (!Running(process_.Get())) {
+                    throw std::runtime_error("the viewer ended while waiting for " + what);
+                }
+                return condition();
+            },
+            timeoutMs);
     } catch (const WaitTimedOut& timedOut) {
         throw WaitTimedOut(timedOut.what() + OpenMessageBoxes(id_));
     }
@@ -92,10 +95,13 @@ void ViewerSession::WaitFor(const std::string& what, const std::function<bool()>
 
 HWND ViewerSession::WaitForForm(const std::string& caption) const {
     HWND form = nullptr;
-    WaitFor("a window \"" + caption + "\"", [&] {
-        form = FindTopWindow(id_, caption, WindowKind::Form);
-        return form != nullptr && ::IsWindowVisible(form);
-    }, kWindowTimeoutMs);
+    WaitFor(
+        "a window \"" + caption + "\"",
+        [&] {
+            form = FindTopWindow(id_, caption, WindowKind::Form);
+            return form != nullptr && ::IsWindowVisible(form);
+        },
+        kWindowTimeoutMs);
     return form;
 }
 
