@@ -12,6 +12,7 @@
 #include <exception>
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
+    sys::RestrictLibrarySearchToSystemFolder();
     sys::WindowsOs os;
     try {
         INITCOMMONCONTROLSEX controls{};

@@ -178,11 +178,8 @@ void frmEnumProcs::OnPaint() {
 }
 
 void frmEnumProcs::ClearAll() {
-    app::ClearList(Control(MainControl::lstModules));
-    SetLabel(MainControl::lblModules, "No modules");
     SetCounterPrefixes();
-    modules_.lNumModules = 0;
-    ShowMemoryMap();
+    ClearModuleSide();
 }
 
 void frmEnumProcs::SetCounterPrefixes() {

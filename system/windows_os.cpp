@@ -88,6 +88,16 @@ private:
 
 } // namespace
 
+void RestrictLibrarySearchToSystemFolder() {
+    // SetDefaultDllDirectories exists from Windows 7 with KB2533623 on.
+    using SetDirectories = BOOL(WINAPI*)(DWORD);
+    auto set = reinterpret_cast<SetDirectories>(reinterpret_cast<void*>(
+        ::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "SetDefaultDllDirectories")));
+    if (set == nullptr || !set(LOAD_LIBRARY_SEARCH_SYSTEM32)) {
+        ::SetDllDirectoryA(""); // older systems: at least not the current folder
+    }
+}
+
 struct WindowsOs::Bindings {
     SystemLibrary psapi{"psapi.dll"};
     SystemLibrary version{"version.dll"};

@@ -8,6 +8,12 @@
 
 namespace sys {
 
+// From here on, every DLL loaded by bare name, by this program or by the
+// system's own DLLs on its behalf, comes from the system folder only: never
+// from the program's folder or the current one, where a planted copy may lie.
+// Called first thing at start-up.
+void RestrictLibrarySearchToSystemFolder();
+
 class WindowsOs final : public Os {
 public:
     WindowsOs();

@@ -172,31 +172,4 @@ TEST_F(MemMapWindowTest, FontsAreTahomaWithASmallerMapBox) {
     EXPECT_EQ(pointsOf(MapControl::txtFree), ::MulDiv(90, dpi, 720));
 }
 
-bool ownerEnabledWhileOpen = true;
-
-// Closes the memory map window from inside its modal loop.
-VOID CALLBACK CloseMemoryMap(HWND, UINT, UINT_PTR timer, DWORD) {
-    ::KillTimer(nullptr, timer);
-    HWND map = ::FindWindowA(nullptr, "qvoMemoryMap");
-    HWND owner = ::GetWindow(map, GW_OWNER);
-    // While it is open the owner takes no input.
-    ownerEnabledWhileOpen = ::IsWindowEnabled(owner) != FALSE;
-    ::PostMessageA(::GetDlgItem(map, memory_map::MapControlId(MapControl::cmdClose)), BM_CLICK, 0,
-                   0);
-}
-
-TEST(MemMapModal, DisablesTheOwnerUntilClosedAndOpensFreshEachTime) {
-    fake::FakeOs os;
-    HWND owner = ::CreateWindowExA(0, "STATIC", "owner", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50,
-                                   nullptr, nullptr, nullptr, nullptr);
-    for (int round = 0; round < 2; ++round) {
-        ::SetTimer(nullptr, 0, 50, CloseMemoryMap);
-        memory_map::ShowMemoryMapModal(os, owner); // returns once the window is closed
-        EXPECT_EQ(::FindWindowA(nullptr, "qvoMemoryMap"), nullptr);
-        EXPECT_FALSE(ownerEnabledWhileOpen);
-        EXPECT_TRUE(::IsWindowEnabled(owner));
-    }
-    ::DestroyWindow(owner);
-}
-
 } // namespace

@@ -1,0 +1,110 @@
+#include "bench/bare_calls.h"
+
+#include "bench/owned_handle.h"
+
+#include <psapi.h>
+
+#include <cstdint>
+#include <vector>
+
+namespace bench {
+
+namespace {
+
+constexpr DWORD kQueryAccess = PROCESS_QUERY_INFORMATION | PROCESS_VM_READ;
+constexpr size_t kFirstSlots = 25;
+
+// The viewer's enumeration: 25 slots, doubled while the reply fills the buffer.
+template <typename Entry, typename Call> std::vector<Entry> Grown(Call call) {
+    for (size_t slots = kFirstSlots;; slots *= 2) {
+        std::vector<Entry> entries(slots);
+        DWORD capacity = static_cast<DWORD>(slots * sizeof(Entry));
+        DWORD reported = 0;
+        if (!call(entries.data(), capacity, &reported)) {
+            return {};
+        }
+        if (reported < capacity) {
+            entries.resize(reported / sizeof(Entry));
+            return entries;
+        }
+    }
+}
+
+void DescribeProcess(DWORD processId) {
+    OwnedHandle owner(::OpenProcess(kQueryAccess, FALSE, processId));
+    HANDLE process = owner.Get();
+    if (process == nullptr) {
+        return;
+    }
+    HMODULE main = nullptr;
+    DWORD needed = 0;
+    ::EnumProcessModules(process, &main, sizeof main, &needed);
+    if (main != nullptr) {
+        char name[260];
+        char path[260];
+        ::GetModuleBaseNameA(process, main, name, sizeof name);
+        ::GetModuleFileNameExA(process, main, path, sizeof path);
+        ::GetPriorityClass(process);
+    }
+}
+
+} // namespace
+
+int BareRefresh() {
+    Grown<LPVOID>([](LPVOID* bases, DWORD bytes, DWORD* needed) {
+        return ::EnumDeviceDrivers(bases, bytes, needed) != FALSE;
+    });
+    std::vector<DWORD> ids = Grown<DWORD>([](DWORD* buffer, DWORD bytes, DWORD* written) {
+        return ::EnumProcesses(buffer, bytes, written) != FALSE;
+    });
+    for (DWORD id : ids) {
+        DescribeProcess(id);
+    }
+    return static_cast<int>(ids.size());
+}
+
+int BareSelection(DWORD processId) {
+    OwnedHandle owner(::OpenProcess(kQueryAccess, FALSE, processId));
+    HANDLE process = owner.Get();
+    if (process == nullptr) {
+        return 0;
+    }
+    PROCESS_MEMORY_COUNTERS counters{};
+    ::GetProcessMemoryInfo(process, &counters, sizeof counters);
+    std::vector<HMODULE> modules =
+        Grown<HMODULE>([process](HMODULE* buffer, DWORD bytes, DWORD* needed) {
+            return ::EnumProcessModules(process, buffer, bytes, needed) != FALSE;
+        });
+    for (HMODULE module : modules) {
+        char name[260];
+        char path[260];
+        MODULEINFO info{};
+        ::GetModuleBaseNameA(process, module, name, sizeof name);
+        ::GetModuleFileNameExA(process, module, path, sizeof path);
+        ::GetModuleInformation(process, module, &info, sizeof info);
+    }
+    return static_cast<int>(modules.size());
+}
+
+int BareRegionWalk(DWORD processId) {
+    OwnedHandle owner(::OpenProcess(kQueryAccess, FALSE, processId));
+    HANDLE process = owner.Get();
+    if (process == nullptr) {
+        return 0;
+    }
+    int regions = 0;
+    MEMORY_BASIC_INFORMATION region{};
+    uint64_t cursor = 0;
+    do {
+        if (::VirtualQueryEx(process, reinterpret_cast<LPCVOID>(static_cast<uintptr_t>(cursor)),
+                             &region, sizeof region) == 0 ||
+            region.RegionSize == 0) {
+            break;
+        }
+        ++regions;
+        cursor += region.RegionSize;
+    } while (cursor < 0x7FFEFFFF);
+    return regions;
+}
+
+} // namespace bench

@@ -1,0 +1,23 @@
+#pragma once
+// The system calls the viewer makes for a refresh, a selection and a map, made
+// straight and with nothing else: what the system itself costs.
+
+#include <windows.h>
+
+namespace bench {
+
+// EnumDeviceDrivers and EnumProcesses with a growing buffer, then for every
+// process OpenProcess, EnumProcessModules for one handle, GetModuleBaseNameA,
+// GetModuleFileNameExA, GetPriorityClass and CloseHandle. Returns the process count.
+int BareRefresh();
+
+// OpenProcess, GetProcessMemoryInfo, EnumProcessModules with a growing buffer,
+// for every module GetModuleBaseNameA, GetModuleFileNameExA and
+// GetModuleInformation, and CloseHandle. Returns the module count.
+int BareSelection(DWORD processId);
+
+// OpenProcess, VirtualQueryEx from 0 until a region reaches 0x7FFEFFFF, and
+// CloseHandle. Returns the region count.
+int BareRegionWalk(DWORD processId);
+
+} // namespace bench

@@ -1,0 +1,100 @@
+// Start-up of the real viewer: from CreateProcess to a process list that has rows
+// and has been painted, watched from this process. And the product exe's size.
+
+#include "app/uncaught_error.h"
+#include "bench/owned_handle.h"
+#include "bench/rows.h"
+#include "main_window/main_layout.h"
+
+#include <stdexcept>
+#include <vector>
+
+namespace bench {
+
+namespace {
+
+constexpr double kGiveUpMs = 20000;
+
+struct WindowSearch {
+    DWORD processId;
+    HWND found;
+};
+
+BOOL CALLBACK MatchViewerWindow(HWND window, LPARAM context) {
+    auto* search = reinterpret_cast<WindowSearch*>(context);
+    DWORD owner = 0;
+    ::GetWindowThreadProcessId(window, &owner);
+    char title[64] = {};
+    ::GetWindowTextA(window, title, sizeof title);
+    if (owner == search->processId && std::string(title) == app::kAppTitle) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+HWND ViewerWindowOf(DWORD processId) {
+    WindowSearch search{processId, nullptr};
+    ::EnumWindows(MatchViewerWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// Rows in the list, and nothing of it left to paint.
+bool ListPainted(HWND main) {
+    HWND list = ::GetDlgItem(main, main_window::ControlId(main_window::MainControl::lstProcesses));
+    DWORD_PTR rows = 0;
+    if (list == nullptr ||
+        !::SendMessageTimeoutA(list, LB_GETCOUNT, 0, 0, SMTO_ABORTIFHUNG, 1000, &rows) ||
+        rows == 0 || rows == static_cast<DWORD_PTR>(LB_ERR)) {
+        return false;
+    }
+    return ::GetUpdateRect(list, nullptr, FALSE) == FALSE;
+}
+
+double LaunchToPaintedList(const std::string& viewerPath) {
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION started{};
+    std::string command = "\"" + viewerPath + "\"";
+    Stopwatch watch;
+    if (!::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                          &startup, &started)) {
+        throw std::runtime_error("could not start " + viewerPath + ", error " +
+                                 std::to_string(::GetLastError()));
+    }
+    OwnedHandle process(started.hProcess);
+    OwnedHandle thread(started.hThread);
+    double elapsed = -1;
+    while (watch.ElapsedMs() < kGiveUpMs) {
+        HWND main = ViewerWindowOf(started.dwProcessId);
+        if (main != nullptr && ListPainted(main)) {
+            elapsed = watch.ElapsedMs();
+            break;
+        }
+        ::Sleep(1);
+    }
+    ::TerminateProcess(process.Get(), 0);
+    ::WaitForSingleObject(process.Get(), 5000);
+    if (elapsed < 0) {
+        throw std::runtime_error("the viewer showed no painted process list within 20 s");
+    }
+    return elapsed;
+}
+
+} // namespace
+
+void AddStartupRows(Table& table, const Settings& settings) {
+    LaunchToPaintedList(settings.viewerPath); // warms the caches: the rows are of warm starts
+    int runs = settings.quick ? 3 : settings.runs;
+    std::vector<double> samples;
+    for (int run = 0; run < runs; ++run) {
+        samples.push_back(LaunchToPaintedList(settings.viewerPath));
+    }
+    table.Add(
+        TimeRow("Start-up to painted process list (warm)", Summarise(samples), kStartupGoalMs));
+    if (settings.productExeBytes > 0) {
+        table.Add(SizeRow("32-bit velmora.exe, stripped", settings.productExeBytes, kExeGoalBytes));
+    }
+}
+
+} // namespace bench

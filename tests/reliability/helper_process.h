@@ -1,0 +1,64 @@
+#pragma once
+// A helper process for the real-system tests (velmora_reliability_helper.exe,
+// beside the test program) that runs until the test ends it.
+
+#include <windows.h>
+
+#include <string>
+#include <utility>
+
+namespace reliability {
+
+// A kernel handle closed once, on every path.
+class OwnedHandle {
+public:
+    explicit OwnedHandle(HANDLE handle = nullptr) : handle_(handle) {}
+    ~OwnedHandle() { Reset(); }
+    OwnedHandle(OwnedHandle&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
+    OwnedHandle& operator=(OwnedHandle&& other) noexcept {
+        if (this != &other) {
+            Reset();
+            handle_ = std::exchange(other.handle_, nullptr);
+        }
+        return *this;
+    }
+    OwnedHandle(const OwnedHandle&) = delete;
+    OwnedHandle& operator=(const OwnedHandle&) = delete;
+
+    HANDLE Get() const { return handle_; }
+    void Reset() {
+        if (handle_ != nullptr) {
+            ::CloseHandle(std::exchange(handle_, nullptr));
+        }
+    }
+
+private:
+    HANDLE handle_;
+};
+
+class HelperProcess {
+public:
+    // Starts the helper and waits until it runs.
+    HelperProcess();
+    ~HelperProcess();
+    HelperProcess(const HelperProcess&) = delete;
+    HelperProcess& operator=(const HelperProcess&) = delete;
+
+    bool Running() const { return process_.Get() != nullptr; }
+    DWORD Pid() const { return pid_; }
+    // Lets the helper exit, waits for it and drops this side's handle.
+    void End();
+    // Waits until the system has forgotten the ended helper: under Wine its id
+    // still opens for about half a second after it exits.
+    bool WaitUntilForgotten() const;
+
+private:
+    OwnedHandle process_;
+    OwnedHandle stop_;
+    DWORD pid_ = 0;
+};
+
+// The folder of this test program, with a closing backslash.
+std::string OwnFolder();
+
+} // namespace reliability

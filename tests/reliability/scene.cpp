@@ -1,0 +1,232 @@
+#include "tests/reliability/scene.h"
+
+#include "system/bas_enum_procs.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+namespace reliability {
+
+using main_window::MainControl;
+
+namespace {
+
+// Every call of the layer that can be made to fail.
+const char* const kEveryCall[] = {"OpenProcess",
+                                  "CloseHandle",
+                                  "GetPriorityClass",
+                                  "VirtualQueryEx",
+                                  "GetModuleFileNameA",
+                                  "FormatMessageA",
+                                  "GetLocaleInfoA",
+                                  "GetFileAttributesExA",
+                                  "FileTimeToLocalFileTime",
+                                  "FileTimeToSystemTime",
+                                  "GetDateFormatA",
+                                  "GetTimeFormatA",
+                                  "EnumProcesses",
+                                  "EnumProcessModules",
+                                  "GetModuleBaseNameA",
+                                  "GetModuleFileNameExA",
+                                  "GetModuleInformation",
+                                  "GetProcessMemoryInfo",
+                                  "EnumDeviceDrivers",
+                                  "GetDeviceDriverBaseNameA",
+                                  "GetDeviceDriverFileNameA",
+                                  "GetFileVersionInfoSizeA",
+                                  "GetFileVersionInfoA",
+                                  "VerQueryValueA",
+                                  "SendMessageA",
+                                  "MessageBoxA",
+                                  "ShellExecuteA",
+                                  "OpenClipboard",
+                                  "EmptyClipboard",
+                                  "SetClipboardData",
+                                  "CloseClipboard",
+                                  "GlobalAlloc",
+                                  "GlobalLock",
+                                  "GlobalUnlock",
+                                  "GlobalFree"};
+
+// A version block: the fixed record, a U.S. English translation, a company name.
+fake::VersionFile AlphaVersionFile() {
+    fake::VersionFile file;
+    file.data.assign(128, 0);
+    VS_FIXEDFILEINFO fixed{};
+    fixed.dwFileVersionMS = 0x00010002;
+    fixed.dwFileVersionLS = 0x00030004;
+    fixed.dwProductVersionMS = 0x00010002;
+    std::memcpy(file.data.data(), &fixed, sizeof fixed);
+    std::memcpy(file.data.data() + 64, "\x09\x04\xB0\x04", 4);
+    std::memcpy(file.data.data() + 80, "Alpha Co", 9);
+    file.values["\\"] = {0, sizeof fixed};
+    file.values["\\VarFileInfo\\Translation"] = {64, 4};
+    file.values["\\StringFileInfo\\040904B0\\CompanyName"] = {80, 9};
+    SYSTEMTIME written{2020, 1, 4, 2, 3, 4, 5, 0};
+    ::SystemTimeToFileTime(&written, &file.lastWrite);
+    return file;
+}
+
+} // namespace
+
+bool DrainMessages() {
+    bool quit = false;
+    MSG message;
+    while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) {
+            quit = true;
+            continue;
+        }
+        ::TranslateMessage(&message);
+        ::DispatchMessageA(&message);
+    }
+    return quit;
+}
+
+Injection Injection::Everything() {
+    Injection injection;
+    injection.everything = true;
+    return injection;
+}
+
+std::string Injection::Describe() const {
+    if (everything) {
+        return "every call failing";
+    }
+    if (call.empty()) {
+        return "no call failing";
+    }
+    return call +
+           (number == 0 ? " failing every time" : " #" + std::to_string(number) + " failing");
+}
+
+void Injection::Apply(fake::FakeOs& os) const {
+    if (everything) {
+        for (const char* name : kEveryCall) {
+            os.Fail(name, ERROR_ACCESS_DENIED);
+        }
+    } else if (!call.empty()) {
+        os.Fail(call, ERROR_ACCESS_DENIED, number);
+    }
+}
+
+void ScriptTwoProcesses(fake::FakeOs& os) {
+    fake::Process alpha = fake::MakeProcess("alpha.exe", "C:\\alpha.exe");
+    alpha.modules.push_back({0x10000000, 0x5000, "alphalib.dll", "C:\\alphalib.dll"});
+    alpha.counters.WorkingSetSize = 111111;
+    alpha.counters.PagefileUsage = 333333;
+    alpha.counters.PageFaultCount = 7777;
+    alpha.regions = {fake::Region(0, 0x10000, MEM_FREE),
+                     fake::Region(0x10000, 0x1000, MEM_COMMIT, MEM_PRIVATE, PAGE_READWRITE),
+                     fake::Region(0x11000, 0x3EF000, MEM_FREE),
+                     fake::Region(0x400000, 0x1000, MEM_COMMIT, MEM_IMAGE, PAGE_READONLY),
+                     fake::Region(0x401000, 0x7FBFF000, MEM_FREE)};
+    fake::Process beta = fake::MakeProcess("beta.exe", "C:\\beta.exe");
+    beta.modules.push_back({0x20000000, 0x8000, "betalib.dll", "C:\\betalib.dll"});
+    beta.counters.WorkingSetSize = 222222;
+    beta.counters.PagefileUsage = 444444;
+    beta.counters.PageFaultCount = 8888;
+    os.processes[8] = alpha;
+    os.processes[12] = beta;
+    os.drivers = {{0x80100000u, "disk.sys", "\\SystemRoot\\disk.sys"}};
+    os.versionFiles["C:\\alpha.exe"] = AlphaVersionFile();
+}
+
+Scene::Scene(void (*script)(fake::FakeOs&)) {
+    DrainMessages();
+    script(os);
+    form = std::make_unique<main_window::frmEnumProcs>(os, ::GetModuleHandleA(nullptr));
+    form->Show(SW_HIDE);
+    form->cmdRefresh_Click();
+}
+
+Scene::~Scene() {
+    map.reset();
+    form.reset();
+    DrainMessages();
+}
+
+std::string Scene::Text(MainControl control) const { return app::GetText(Get(control)); }
+
+std::vector<std::string> Scene::Rows(MainControl list) const {
+    std::vector<std::string> rows;
+    for (int row = 0; row < app::RowCount(Get(list)); ++row) {
+        rows.push_back(app::RowText(Get(list), row));
+    }
+    return rows;
+}
+
+void Scene::Select(MainControl list, int row) {
+    ::SendMessageA(Get(list), LB_SETCURSEL, static_cast<WPARAM>(row), 0);
+    ::SendMessageA(form->Handle(), WM_COMMAND,
+                   MAKEWPARAM(main_window::ControlId(list), LBN_SELCHANGE),
+                   reinterpret_cast<LPARAM>(Get(list)));
+}
+
+void Scene::Click(MainControl button) {
+    ::SendMessageA(form->Handle(), WM_COMMAND,
+                   MAKEWPARAM(main_window::ControlId(button), BN_CLICKED),
+                   reinterpret_cast<LPARAM>(Get(button)));
+}
+
+void Scene::OpenMap(DWORD pid, const std::string& name) {
+    basEnumProcs::lMemMapProcessID = static_cast<int32_t>(pid);
+    basEnumProcs::sMemMapProcessName = name;
+    map = std::make_unique<memory_map::frmMemMap>(os, ::GetModuleHandleA(nullptr));
+    map->Create(form->Handle());
+}
+
+std::string Scene::MapText(memory_map::MapControl control) const {
+    return app::GetText(map->Control(control));
+}
+
+std::vector<std::string> Scene::MapLines() const {
+    std::string text = MapText(memory_map::MapControl::txtMemMap);
+    std::vector<std::string> lines;
+    size_t start = 0;
+    while (!text.empty()) {
+        size_t end = text.find("\r\n", start);
+        lines.push_back(text.substr(start, end - start));
+        if (end == std::string::npos) {
+            break;
+        }
+        start = end + 2;
+    }
+    return lines;
+}
+
+bool Scene::ShowedBox(const std::string& textStart) const {
+    for (const fake::MessageBoxCall& box : os.messageBoxes) {
+        if (box.text.compare(0, textStart.size(), textStart) == 0 &&
+            box.caption == "Velmora Process Viewer") {
+            return true;
+        }
+    }
+    return false;
+}
+
+void Scene::ExpectModuleSideCleared() const {
+    EXPECT_EQ(Rows(MainControl::lstModules).size(), 0u);
+    EXPECT_EQ(Text(MainControl::lblModules), "No modules");
+    EXPECT_EQ(Text(MainControl::lblPageFaults), "Page Faults: ");
+    EXPECT_EQ(Text(MainControl::lblWorkingSet), "Working Set Size: ");
+    EXPECT_EQ(Text(MainControl::lblPageFile), "Page File Usage: ");
+}
+
+void Scene::ExpectNothingOfAlpha() const {
+    for (const std::string& row : Rows(MainControl::lstModules)) {
+        EXPECT_EQ(row.find("alpha"), std::string::npos) << row;
+    }
+    for (MainControl label :
+         {MainControl::lblWorkingSet, MainControl::lblPageFile, MainControl::lblPageFaults}) {
+        std::string text = Text(label);
+        for (const char* value : {"111,111", "333,333", "7,777"}) {
+            EXPECT_EQ(text.find(value), std::string::npos) << text;
+        }
+    }
+    EXPECT_EQ(Text(MainControl::lblModules).find("126,976"), std::string::npos);
+    EXPECT_EQ(Text(MainControl::txtStatus).find("alpha"), std::string::npos);
+}
+
+} // namespace reliability

@@ -1,0 +1,67 @@
+#pragma once
+// The real main window, and the memory map window on demand, over a scripted
+// fake system with two processes, alpha (8) and beta (12), and one driver.
+// Windows stay hidden: nothing activates them, so no refresh runs unasked.
+
+#include "main_window/frm_enum_procs.h"
+#include "memory_map/frm_mem_map.h"
+#include "tests/fake_os.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace reliability {
+
+// Dispatches every waiting message; tells whether WM_QUIT was among them.
+bool DrainMessages();
+
+// Which calls fail in a run, all with error 5 (access denied).
+struct Injection {
+    std::string call; // empty: none
+    int number = 0;   // the failing call of that name, counted from 1; 0: every one
+    bool everything = false;
+
+    static Injection Everything();
+    bool Hits(const std::string& name) const { return everything || name == call; }
+    std::string Describe() const;
+    void Apply(fake::FakeOs& os) const;
+};
+
+// Alpha: two modules, counters, five regions, a file with version data.
+// Beta: two other modules and counters. One driver, disk.sys.
+void ScriptTwoProcesses(fake::FakeOs& os);
+
+class Scene {
+public:
+    // Scripts the fake (two processes unless `script` says otherwise), opens the
+    // main window hidden and refreshes once.
+    explicit Scene(void (*script)(fake::FakeOs&) = ScriptTwoProcesses);
+    ~Scene();
+    Scene(const Scene&) = delete;
+    Scene& operator=(const Scene&) = delete;
+
+    HWND Get(main_window::MainControl control) const { return form->Control(control); }
+    std::string Text(main_window::MainControl control) const;
+    std::vector<std::string> Rows(main_window::MainControl list) const;
+    void Select(main_window::MainControl list, int row);
+    void SelectProcess(int row) { Select(main_window::MainControl::lstProcesses, row); }
+    void Click(main_window::MainControl button);
+
+    // A fresh memory map window for process `pid`, as the main window hands it over.
+    void OpenMap(DWORD pid = 8, const std::string& name = "alpha.exe");
+    std::string MapText(memory_map::MapControl control) const;
+    std::vector<std::string> MapLines() const; // the map box split at CR LF
+    bool ShowedBox(const std::string& textStart) const;
+
+    // No module rows, "No modules", the counters' bare prefixes.
+    void ExpectModuleSideCleared() const;
+    // None of alpha's module rows, counters or path on screen.
+    void ExpectNothingOfAlpha() const;
+
+    fake::FakeOs os;
+    std::unique_ptr<main_window::frmEnumProcs> form;
+    std::unique_ptr<memory_map::frmMemMap> map; // destroyed before its owner
+};
+
+} // namespace reliability

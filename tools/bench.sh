@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Runs the benchmark: installs what is missing and builds (like tools/test.sh), then
+# runs bench/velmora_bench.exe under Wine on a private X server and prints its table,
+# which is also saved as <build>/bench/bench-table.md. Arguments go to the benchmark,
+# for example --quick, --runs=21 or --only=live,startup.
+set -euo pipefail
+# shellcheck source=tools/lib.sh
+source "$(dirname -- "${BASH_SOURCE[0]}")/lib.sh"
+
+ensure_packages
+build
+start_xvfb
+ensure_prefix
+
+# As in tools/test.sh: the Wine services start now, not inside the first measurement.
+wineserver -p >/dev/null 2>&1 </dev/null
+"$VELMORA_WINE" hostname >/dev/null 2>&1 </dev/null || die "Wine could not run a program"
+
+product=$VELMORA_BUILD_ROOT/$VELMORA_PRODUCT_PRESET/velmora.exe
+stripped=$(mktemp -d)
+i686-w64-mingw32-strip -o "$stripped/velmora.exe" "$product"
+exe_bytes=$(stat -c %s "$stripped/velmora.exe")
+rm -rf "$stripped"
+
+bench_dir=$VELMORA_BUILD/bench
+table=$bench_dir/bench-table.md
+{
+    echo "Machine: $(nproc) CPUs, $(free -m | awk '/^Mem:/ { print $2 }') MB memory, $(uname -sr)"
+    echo "Build: $VELMORA_PRESET under $("$VELMORA_WINE" --version) ($WINEARCH); $(date -u '+%F %H:%M UTC')"
+    echo
+} >"$table"
+say "running the benchmark in $bench_dir"
+(cd "$bench_dir" && "$VELMORA_WINE" velmora_bench.exe --product-exe-bytes="$exe_bytes" "$@") \
+    >>"$table" </dev/null
+cat "$table"
