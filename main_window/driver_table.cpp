@@ -1,10 +1,10 @@
 #include "main_window/driver_table.h"
 
-#include "main_window/table_order.h"
 #include "system/bas_enum_procs.h"
 #include "system/growing_enumeration.h"
 #include "system/name_query.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace main_window {
@@ -21,9 +21,11 @@ DriverTable ReadDrivers(sys::Os& os) {
     for (LPVOID base : reply.entries) {
         unsignedBases.push_back(static_cast<uint32_t>(reinterpret_cast<uintptr_t>(base)));
     }
+    // Equal addresses are equal entries (names are asked for by address), so
+    // any sort gives the listed order.
+    std::sort(unsignedBases.begin(), unsignedBases.end());
     DriverTable table;
-    std::vector<size_t> order = ExchangeSortOrder(unsignedBases);
-    table.uDriverBases = Reordered(std::move(unsignedBases), order);
+    table.uDriverBases = std::move(unsignedBases);
     table.lNumDrivers = static_cast<int32_t>(table.uDriverBases.size());
     for (uint32_t base : table.uDriverBases) {
         table.lDriverBases.push_back(static_cast<int32_t>(base));

@@ -178,8 +178,9 @@ void frmEnumProcs::OnPaint() {
 }
 
 void frmEnumProcs::ClearAll() {
+    ClearModuleList();
     SetCounterPrefixes();
-    ClearModuleSide();
+    ForgetModules();
 }
 
 void frmEnumProcs::SetCounterPrefixes() {
@@ -188,10 +189,12 @@ void frmEnumProcs::SetCounterPrefixes() {
     SetLabel(MainControl::lblPageFile, "Page File Usage: ");
 }
 
-// The module side as ClearAll leaves it, the counters untouched.
-void frmEnumProcs::ClearModuleSide() {
+void frmEnumProcs::ClearModuleList() {
     app::ClearList(Control(MainControl::lstModules));
     SetLabel(MainControl::lblModules, "No modules");
+}
+
+void frmEnumProcs::ForgetModules() {
     modules_.lNumModules = 0;
     ShowMemoryMap();
 }
@@ -261,7 +264,8 @@ bool frmEnumProcs::GetModules(HANDLE hThisProcess) {
     ModuleListing listing = ReadModules(os_, hThisProcess);
     if (!listing.succeeded) {
         // The list would otherwise go on showing the previous process's modules.
-        ClearModuleSide();
+        ClearModuleList();
+        ForgetModules();
         app::SetText(Control(MainControl::txtStatus),
                      basEnumProcs::GetErrorText(os_, static_cast<int32_t>(listing.error)));
         return false;
@@ -296,27 +300,33 @@ void frmEnumProcs::FlashDriverWhite(int32_t idx) {
 }
 
 void frmEnumProcs::lstModules_Click() {
-    int row = app::SelectedRow(Control(MainControl::lstModules));
-    if (row < 0) {
-        return;
-    }
-    FlashModuleWhite(row + 1);
-    const std::string& path = modules_.sModulePaths.at(static_cast<size_t>(row));
-    app::SetText(Control(MainControl::txtFilePath), path);
-    app::SetText(Control(MainControl::txtVersionInfo), basEnumProcs::GetVersionSummary(os_, path));
-    ::SendMessageA(Control(MainControl::lstDrivers), LB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+    ShowSelectedItem(MainControl::lstModules, MainControl::lstDrivers, [this](int32_t n) {
+        FlashModuleWhite(n);
+        const std::string& path = modules_.sModulePaths.at(static_cast<size_t>(n - 1));
+        return ItemTexts{path, basEnumProcs::GetVersionSummary(os_, path)};
+    });
 }
 
 void frmEnumProcs::lstDrivers_Click() {
-    int row = app::SelectedRow(Control(MainControl::lstDrivers));
+    ShowSelectedItem(MainControl::lstDrivers, MainControl::lstModules, [this](int32_t n) {
+        FlashDriverWhite(n);
+        return ItemTexts{drivers_.sDriverPaths.at(static_cast<size_t>(n - 1)), ""};
+    });
+}
+
+// What module and driver selection share: nothing without a selected row, the
+// item marked and its texts shown, and the other list's selection cleared so
+// that only one item is ever selected.
+void frmEnumProcs::ShowSelectedItem(MainControl list, MainControl otherList,
+                                    const std::function<ItemTexts(int32_t)>& markAndDescribe) {
+    int row = app::SelectedRow(Control(list));
     if (row < 0) {
         return;
     }
-    FlashDriverWhite(row + 1);
-    app::SetText(Control(MainControl::txtFilePath),
-                 drivers_.sDriverPaths.at(static_cast<size_t>(row)));
-    app::SetText(Control(MainControl::txtVersionInfo), "");
-    ::SendMessageA(Control(MainControl::lstModules), LB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+    ItemTexts texts = markAndDescribe(row + 1);
+    app::SetText(Control(MainControl::txtFilePath), texts.path);
+    app::SetText(Control(MainControl::txtVersionInfo), texts.version);
+    ::SendMessageA(Control(otherList), LB_SETCURSEL, static_cast<WPARAM>(-1), 0);
 }
 
 void frmEnumProcs::cmdMemMap_Click() {

@@ -15,6 +15,7 @@
 #include <windows.h>
 
 #include <array>
+#include <functional>
 
 namespace main_window {
 
@@ -71,7 +72,14 @@ private:
     void OnActivate(WPARAM wParam, LPARAM lParam);
     void OnCommand(int id, int notification);
     void SetLabel(MainControl label, const std::string& caption);
-    void ClearModuleSide();
+    struct ItemTexts {
+        std::string path;
+        std::string version;
+    };
+    void ShowSelectedItem(MainControl list, MainControl otherList,
+                          const std::function<ItemTexts(int32_t)>& markAndDescribe);
+    void ClearModuleList();
+    void ForgetModules();
     void SetCounterPrefixes();
     void ShowCounters(const PROCESS_MEMORY_COUNTERS& counters);
     void FlashWhite(const TwipsBox& mark);

@@ -1,9 +1,11 @@
 #pragma once
-// The order in which the module and driver tables are listed: ascending keys,
-// exactly as the original exchange sort leaves them. For distinct keys that is
-// the one sorted order and an O(n log n) sort gives it; the exchange sort is
-// not stable, so when keys repeat (zero handles, failed queries) it is
-// replayed to put equal keys where it puts them.
+// The order in which the module table is listed: ascending keys, exactly as
+// the original exchange sort leaves them. For distinct keys that is the one
+// sorted order and an O(n log n) sort gives it; the exchange sort is not
+// stable, so when keys repeat (zero handles, failed queries) it is replayed to
+// put equal keys where it puts them. The original stopped at 32,767 entries;
+// larger tables with repeated keys keep equal keys in enumeration order
+// instead of paying for a quadratic replay.
 
 #include <algorithm>
 #include <cstddef>
@@ -15,12 +17,13 @@ namespace main_window {
 template <typename Key> std::vector<size_t> ExchangeSortOrder(const std::vector<Key>& keys) {
     std::vector<size_t> order(keys.size());
     std::iota(order.begin(), order.end(), size_t{0});
-    std::sort(order.begin(), order.end(),
-              [&keys](size_t a, size_t b) { return keys[a] < keys[b]; });
+    std::stable_sort(order.begin(), order.end(),
+                     [&keys](size_t a, size_t b) { return keys[a] < keys[b]; });
+    constexpr size_t kLargestReplayedTable = 32767;
     bool repeats = std::adjacent_find(order.begin(), order.end(), [&keys](size_t a, size_t b) {
                        return keys[a] == keys[b];
                    }) != order.end();
-    if (!repeats) {
+    if (!repeats || keys.size() > kLargestReplayedTable) {
         return order;
     }
     std::iota(order.begin(), order.end(), size_t{0});

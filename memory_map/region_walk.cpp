@@ -1,8 +1,13 @@
 #include "memory_map/region_walk.h"
 
 #include "system/bas_enum_procs.h"
+#include "system/growing_enumeration.h"
 #include "system/memory_names.h"
 #include "system/name_query.h"
+
+#include <algorithm>
+#include <optional>
+#include <vector>
 
 namespace memory_map {
 
@@ -11,8 +16,47 @@ namespace {
 constexpr uint64_t kWalkBound = 0x7FFEFFFF;
 constexpr uint32_t kPageSize = 4096;
 
-void AppendRegionLine(sys::Os& os, HANDLE process, uint32_t start,
-                      const MEMORY_BASIC_INFORMATION& region, bool isFree, std::string& text) {
+// The inspected process's module bases, asked for once per walk. Only a region
+// that starts at a module base can have a module path, and every path query
+// reads the other process's loader data, so the other regions are not asked
+// about. When the module list cannot be had, every region is asked, as before.
+class ModuleBases {
+public:
+    ModuleBases(sys::Os& os, HANDLE process) {
+        auto reply =
+            sys::EnumerateGrowing<HMODULE>(os, [&](HMODULE* modules, DWORD bytes, DWORD* needed) {
+                return os.EnumProcessModules(process, modules, bytes, needed) != FALSE;
+            });
+        known_ = reply.succeeded;
+        for (HMODULE module : reply.entries) {
+            bases_.push_back(static_cast<uint32_t>(reinterpret_cast<uintptr_t>(module)));
+        }
+        std::sort(bases_.begin(), bases_.end());
+    }
+    bool MayStartModule(uint32_t start) const {
+        return !known_ || std::binary_search(bases_.begin(), bases_.end(), start);
+    }
+
+private:
+    bool known_ = false;
+    std::vector<uint32_t> bases_;
+};
+
+void AppendModulePath(sys::Os& os, HANDLE process, uint32_t start, std::string& text) {
+    // Looked up in the inspected process: its module, not the viewer's, is at this base.
+    DWORD length = 0;
+    std::string path = sys::QueryName([&](char* buffer, DWORD bufferSize) {
+        length = os.GetModuleFileNameExA(
+            process, reinterpret_cast<HMODULE>(static_cast<uintptr_t>(start)), buffer, bufferSize);
+    });
+    if (length != 0) {
+        text += '\t';
+        text += path;
+    }
+}
+
+void AppendRegionLine(uint32_t start, const MEMORY_BASIC_INFORMATION& region, bool isFree,
+                      std::string& text) {
     auto size = static_cast<uint32_t>(region.RegionSize);
     if (!text.empty()) {
         text += "\r\n";
@@ -31,19 +75,6 @@ void AppendRegionLine(sys::Os& os, HANDLE process, uint32_t start,
     text += basEnumProcs::MemStateTypeText(static_cast<int32_t>(region.Type));
     text += '\t';
     text += basEnumProcs::MemProtectText(static_cast<int32_t>(region.Protect));
-    if (start == 0) {
-        return;
-    }
-    // Looked up in the inspected process: its module, not the viewer's, is at this base.
-    DWORD length = 0;
-    std::string path = sys::QueryName([&](char* buffer, DWORD bufferSize) {
-        length = os.GetModuleFileNameExA(
-            process, reinterpret_cast<HMODULE>(static_cast<uintptr_t>(start)), buffer, bufferSize);
-    });
-    if (length != 0) {
-        text += '\t';
-        text += path;
-    }
 }
 
 } // namespace
@@ -59,6 +90,10 @@ std::string HexSpecialFormat(int32_t lIn) {
 RegionMap WalkRegions(sys::Os& os, HANDLE process, MapKind kind) {
     RegionMap map;
     map.text.reserve(64 * 1024);
+    std::optional<ModuleBases> modules;
+    if (kind == MapKind::AllRegions) {
+        modules.emplace(os, process);
+    }
     MEMORY_BASIC_INFORMATION region{};
     uint64_t cursor = 0;
     do {
@@ -73,8 +108,12 @@ RegionMap WalkRegions(sys::Os& os, HANDLE process, MapKind kind) {
         if (isFree) {
             map.freePages += static_cast<uint32_t>(region.RegionSize) / kPageSize;
         }
+        auto start = static_cast<uint32_t>(cursor);
         if (isFree || kind == MapKind::AllRegions) {
-            AppendRegionLine(os, process, static_cast<uint32_t>(cursor), region, isFree, map.text);
+            AppendRegionLine(start, region, isFree, map.text);
+        }
+        if (!isFree && modules && start != 0 && modules->MayStartModule(start)) {
+            AppendModulePath(os, process, start, map.text);
         }
         // In 64 bits: a region running past 2 GB simply ends the walk.
         cursor += region.RegionSize;

@@ -86,7 +86,15 @@ TEST_F(RegionWalkTest, FullMapLinesWithPathsOfTheInspectedProcess) {
     EXPECT_EQ(lines[5], "1000 0000 - 1000 0FFF\t1 pp\tCOMMIT\tIMAGE\tREADONLY\tC:\\Apps\\lib.dll");
     EXPECT_EQ(lines[6], "1000 1000 - 7FFE FFFF\t458735 pp\tFREE");
     EXPECT_EQ(map.freePages, 16 + 0xFBFF + 458735);
-    EXPECT_EQ(os.calls["GetModuleFileNameExA"], 4); // non-free regions above 0 only
+    // The module list is asked for once; paths only at its bases.
+    EXPECT_EQ(os.calls["EnumProcessModules"], 1);
+    EXPECT_EQ(os.calls["GetModuleFileNameExA"], 2);
+
+    // Without the module list every non-free region above 0 is asked: the same map.
+    os.ResetCounts();
+    os.Fail("EnumProcessModules", ERROR_PARTIAL_COPY);
+    EXPECT_EQ(WalkRegions(os, process, MapKind::AllRegions).text, map.text);
+    EXPECT_EQ(os.calls["GetModuleFileNameExA"], 4);
     os.CloseHandle(process);
 }
 

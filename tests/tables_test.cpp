@@ -167,6 +167,14 @@ TEST(ExchangeSortOrder, EqualKeysLandWhereTheExchangeSortPutsThem) {
               (std::vector<size_t>{0, 2, 3, 1}));
     EXPECT_EQ(main_window::ExchangeSortOrder(std::vector<int>{9, 2, 7, 4}),
               (std::vector<size_t>{1, 3, 2, 0}));
+    // Past 32,767 entries nothing is replayed: equal keys keep their first order,
+    // so 100,000 modules all based at 0 cost no quadratic pass.
+    std::vector<int> zeros(100000, 0);
+    zeros[0] = 1;
+    std::vector<size_t> order = main_window::ExchangeSortOrder(zeros);
+    EXPECT_EQ(order[0], 1u);
+    EXPECT_EQ(order[99998], 99999u);
+    EXPECT_EQ(order[99999], 0u);
 }
 
 } // namespace

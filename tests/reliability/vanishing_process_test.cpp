@@ -127,7 +127,7 @@ TEST(VanishingProcess, AddressSpaceAndModulesGoneMidWalk) {
     // Modules gone, regions still there: the image line stays, without a path.
     Scene unloaded;
     unloaded.OpenMap();
-    EndBefore(unloaded.os, "GetModuleFileNameExA", 2,
+    EndBefore(unloaded.os, "GetModuleFileNameExA", 1,
               [&] { unloaded.os.processes[8].modules.clear(); });
     unloaded.map->cmdMap_Click();
     ASSERT_EQ(unloaded.MapLines().size(), 5u);
