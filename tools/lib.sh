@@ -89,17 +89,20 @@ cache_has() {
     done
 }
 
-# Configures (when needed) and builds. VELMORA_CMAKE_ARGS holds extra cache settings
+# Configures (when needed) and builds a preset, or only the targets named after
+# it. VELMORA_CMAKE_ARGS holds extra cache settings
 # (-DNAME=VALUE ...); CI builds treat warnings as errors.
 build_preset() {
-    local preset=$1 args=()
+    local preset=$1 args=() targets=()
+    shift
+    for target; do targets+=(--target "$target"); done
     read -ra args <<<"${VELMORA_CMAKE_ARGS:-}"
     [[ ${CI:-} == true ]] && args+=(-DVELMORA_WERROR=ON)
     local dir=$VELMORA_BUILD_ROOT/$preset
     if ! VELMORA_BUILD=$dir cache_has "${args[@]}"; then
         (cd "$VELMORA_ROOT" && cmake --preset "$preset" -B "$dir" "${args[@]}")
     fi
-    cmake --build "$dir" -j 2
+    cmake --build "$dir" -j 2 "${targets[@]}"
 }
 
 # Builds the product and, where it differs, the build that runs here.

@@ -24,4 +24,10 @@ if [[ $VELMORA_PRESET != "$VELMORA_PRODUCT_PRESET" ]]; then
         -R '^velmora_exe_check$' || rc=$?
 fi
 ctest --test-dir "$VELMORA_BUILD" --output-on-failure "$@" || rc=$?
+if [[ $# -eq 0 && $VELMORA_PRESET == "$VELMORA_PRODUCT_PRESET" ]]; then
+    # The logic and fault tests once more, bounds-checked, in the same Wine prefix.
+    build_preset i686-checked velmora_logic_tests velmora_reliability_tests
+    ctest --test-dir "$VELMORA_BUILD_ROOT/i686-checked" --output-on-failure \
+        -R '^velmora_(logic|reliability)_tests$' || rc=$?
+fi
 exit "$rc"
