@@ -255,8 +255,8 @@ TEST_F(DetailsTest, BarShowsModulesAndDriversAtTheirScaledAddresses) {
     EXPECT_EQ(BarAt(180 + 1141), kRed);
     EXPECT_EQ(form->Bar().PixelAt(Px(180 + 1141) - 1, row), kGrey);
     EXPECT_EQ(RunFrom(Px(180 + 1141), row), 1);
-    // The third driver, at 0xFFFFF000, is red again and runs 9 twips past the bar's end,
-    // over the frame's right edge.
+    // The third driver, at 0xFFFFF000, is red again and runs 9 twips past the bar's end:
+    // over the frame's right edge, and from 120 DPI on one pixel beyond it.
     EXPECT_EQ(BarAt(180 + 9131), kRed);
     EXPECT_EQ(RunFrom(Px(180 + 9131), row), Px(180 + 9131 + 10) - Px(180 + 9131) + 1);
     EXPECT_EQ(form->Bar().PixelAt(Px(180 + 9132), row), kRed);
