@@ -41,6 +41,7 @@ void FakeOs::ResetCounts() {
     enumModulesSizes.clear();
     enumDriversSizes.clear();
     openAccessMasks.clear();
+    tabStops.clear();
     messageBoxes.clear();
     shellCalls.clear();
     opened = closed = badCloses = 0;
@@ -461,6 +462,10 @@ BOOL FakeOs::VerQueryValueA(LPCVOID block, LPCSTR subBlock, LPVOID* value, UINT*
 
 LRESULT FakeOs::SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     Enter("SendMessageA");
+    if (message == EM_SETTABSTOPS) {
+        const auto* stops = reinterpret_cast<const INT*>(lParam);
+        tabStops.emplace_back(stops, stops + wParam);
+    }
     return ::SendMessageA(window, message, wParam, lParam);
 }
 

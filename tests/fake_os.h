@@ -98,6 +98,7 @@ public:
     std::vector<DWORD> enumModulesSizes;
     std::vector<DWORD> enumDriversSizes;
     std::vector<DWORD> openAccessMasks;
+    std::vector<std::vector<INT>> tabStops; // the stops of each EM_SETTABSTOPS
     std::vector<MessageBoxCall> messageBoxes;
     std::vector<ShellCall> shellCalls;
     std::string clipboardText;

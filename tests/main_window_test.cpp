@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <memory>
 
 using main_window::frmEnumProcs;
@@ -123,6 +124,16 @@ TEST_F(MainWindowTest, FontIsTahomaNinePoint) {
         EXPECT_EQ(::SendMessageA(form->Control(static_cast<MainControl>(i)), WM_GETFONT, 0, 0),
                   reinterpret_cast<LRESULT>(font));
     }
+}
+
+// The runs at other resolutions name theirs, so that the layout checks cannot quietly
+// run at the default one.
+TEST_F(MainWindowTest, ScreenDpiIsTheOneTheRunAsksFor) {
+    const char* expected = std::getenv("VELMORA_EXPECT_DPI");
+    if (expected == nullptr) {
+        GTEST_SKIP() << "VELMORA_EXPECT_DPI is not set";
+    }
+    EXPECT_EQ(app::TwipsScale::ForScreen().Dpi(), std::atoi(expected));
 }
 
 TEST_F(MainWindowTest, TabOrderVisitsButtonsListsAndTextBoxesInTableOrder) {

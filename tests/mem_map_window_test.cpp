@@ -66,6 +66,8 @@ TEST_F(MemMapWindowTest, FreshWindowThenFreeOnlyKeepsTheCaption) {
                                            "pp\tFREE\r\n40 1000 - 7FFF FFFF\t523263 pp\tFREE");
     EXPECT_EQ(Text(MapControl::txtFree), "524286 free pages");
     EXPECT_EQ(os.calls["SendMessageA"], 1); // the tab stops, through the system layer
+    ASSERT_EQ(os.tabStops.size(), 1u);
+    EXPECT_EQ(os.tabStops[0], (std::vector<INT>{88, 128, 168, 216}));
     EXPECT_EQ(os.OpenHandles(), 0);
 }
 

@@ -6,7 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
+#include <vector>
 
 using main_window::frmEnumProcs;
 using main_window::MainControl;
@@ -75,6 +77,57 @@ protected:
     // The pixel at the middle height of the bar, `twips` from the client's left edge.
     COLORREF BarAt(int twipsX, int twipsY = 8040 + 600) {
         return form->Bar().PixelAt(Px(twipsX), Px(twipsY));
+    }
+    // Pixels of the bar's picture in the inclusive rectangle that are not `colour`.
+    int NotOfColour(int left, int top, int right, int bottom, COLORREF colour) {
+        int count = 0;
+        for (int y = top; y <= bottom; ++y) {
+            for (int x = left; x <= right; ++x) {
+                count += form->Bar().PixelAt(x, y) != colour;
+            }
+        }
+        return count;
+    }
+    // The length of the run of one colour that starts at pixel x on a row of the picture.
+    int RunFrom(int x, int y) {
+        COLORREF colour = form->Bar().PixelAt(x, y);
+        int length = 1;
+        while (form->Bar().PixelAt(x + length, y) == colour) {
+            ++length;
+        }
+        return length;
+    }
+    // Every pixel the bar may paint, row by row, as `at` reads it.
+    template <typename Reader> std::vector<COLORREF> BarArea(Reader at) {
+        RECT area = form->Scale().ToPixels(main_window::BarPaintArea(main_window::kRectMem));
+        std::vector<COLORREF> pixels;
+        for (int y = area.top; y <= area.bottom; ++y) {
+            for (int x = area.left; x <= area.right; ++x) {
+                pixels.push_back(at(x, y));
+            }
+        }
+        return pixels;
+    }
+    std::vector<COLORREF> BarPicture() {
+        return BarArea([&](int x, int y) { return form->Bar().PixelAt(x, y); });
+    }
+    // What a selection in the module or the driver list may change.
+    struct Shown {
+        std::string filePath;
+        std::string versionInfo;
+        std::string status;
+        int module;
+        int driver;
+        std::vector<COLORREF> bar;
+        bool operator==(const Shown&) const = default;
+    };
+    Shown Now() {
+        return {Text(MainControl::txtFilePath),
+                Text(MainControl::txtVersionInfo),
+                Text(MainControl::txtStatus),
+                app::SelectedRow(Get(MainControl::lstModules)),
+                app::SelectedRow(Get(MainControl::lstDrivers)),
+                BarPicture()};
     }
 
     fake::FakeOs os;
@@ -161,27 +214,86 @@ TEST_F(DetailsTest, DriversListedAndDrawnAfterTheNextRedraw) {
     EXPECT_EQ(BarAt(180 + 8834 + 5), kBlue); // second driver
 }
 
-TEST_F(DetailsTest, BarShowsFrameTicksAndAlternatingModules) {
+TEST_F(DetailsTest, EmptyBarIsAGreyFieldInABlackFrameWithThreeTicks) {
+    os.drivers.clear();
+    form->cmdRefresh_Click(); // reads no drivers
+    form->cmdRefresh_Click(); // and paints the bar without them
+    int left = Px(180), top = Px(8040), right = Px(180 + 9132), bottom = Px(8040 + 732);
+    EXPECT_EQ(NotOfColour(left, top, right, top, kBlack), 0);
+    EXPECT_EQ(NotOfColour(left, bottom, right, bottom, kBlack), 0);
+    EXPECT_EQ(NotOfColour(left, top, left, bottom, kBlack), 0);
+    EXPECT_EQ(NotOfColour(right, top, right, bottom, kBlack), 0);
+    // The ticks hang from the frame down to half the bar's height; below them all is grey,
+    // down through the strip under the frame.
+    int tickBottom = Px(8040 + 366);
+    EXPECT_EQ(NotOfColour(left + 1, tickBottom + 1, right - 1, bottom - 1, kGrey), 0);
+    EXPECT_EQ(NotOfColour(left, bottom + 1, right, Px(8040 + 832), kGrey), 0);
+    int greyFrom = left + 1;
+    for (int tick : {2463, 4746, 7029}) {
+        EXPECT_EQ(NotOfColour(greyFrom, top + 1, Px(tick) - 1, tickBottom, kGrey), 0) << tick;
+        EXPECT_EQ(NotOfColour(Px(tick), top + 1, Px(tick + 20), tickBottom, kBlack), 0) << tick;
+        greyFrom = Px(tick + 20) + 1;
+    }
+    EXPECT_EQ(NotOfColour(greyFrom, top + 1, right - 1, tickBottom, kGrey), 0);
+}
+
+TEST_F(DetailsTest, BarShowsModulesAndDriversAtTheirScaledAddresses) {
+    os.drivers.push_back({0xFFFFF000u, "top.sys", "\\SystemRoot\\top.sys"});
+    form->cmdRefresh_Click();
     Select(MainControl::lstProcesses, RowOf(412));
-    EXPECT_EQ(form->Bar().PixelAt(Px(180), Px(8040) + Px(300)), kBlack);      // frame, left edge
-    EXPECT_EQ(form->Bar().PixelAt(Px(2463) + 1, Px(8040) + Px(100)), kBlack); // 1 GB tick
-    EXPECT_EQ(form->Bar().PixelAt(Px(7029) + 1, Px(8040) + Px(100)), kBlack); // 3 GB tick
-    EXPECT_EQ(BarAt(188), kRed);            // editor.exe at 4 MB, module 1
-    EXPECT_EQ(BarAt(180 + 570 + 1), kBlue); // lib.dll at 256 MB, 1 MB wide, module 2
-    EXPECT_EQ(BarAt(180 + 1141), kRed);     // small.dll: width 0, one pixel
+    int row = Px(8040 + 600);
+    // editor.exe at 4 MB, module 1: 8 twips in, its first pixel the one of 188 twips; the
+    // frame's column left of it stays.
+    EXPECT_EQ(BarAt(188), kRed);
+    EXPECT_NE(form->Bar().PixelAt(Px(188) - 1, row), kRed);
+    EXPECT_EQ(form->Bar().PixelAt(Px(180), row), kBlack);
+    // lib.dll at 256 MB, module 2: 1 MB is 2 twips.
+    EXPECT_EQ(BarAt(180 + 570), kBlue);
+    EXPECT_EQ(form->Bar().PixelAt(Px(180 + 570) - 1, row), kGrey);
+    EXPECT_EQ(RunFrom(Px(180 + 570), row), Px(180 + 570 + 2) - Px(180 + 570) + 1);
+    // small.dll at 512 MB, module 3: 64 KB is 0 twips, one pixel.
+    EXPECT_EQ(BarAt(180 + 1141), kRed);
+    EXPECT_EQ(form->Bar().PixelAt(Px(180 + 1141) - 1, row), kGrey);
+    EXPECT_EQ(RunFrom(Px(180 + 1141), row), 1);
+    // The third driver, at 0xFFFFF000, is red again and runs 9 twips past the bar's end:
+    // over the frame's right edge, and from 120 DPI on one pixel beyond it.
+    EXPECT_EQ(BarAt(180 + 9131), kRed);
+    EXPECT_EQ(RunFrom(Px(180 + 9131), row), Px(180 + 9131 + 10) - Px(180 + 9131) + 1);
+    EXPECT_EQ(form->Bar().PixelAt(Px(180 + 9132), row), kRed);
     EXPECT_EQ(BarAt(1000), kGrey);
     EXPECT_EQ(BarAt(3000, 8040 + 780), kGrey); // the strip below the bar
 }
 
 TEST_F(DetailsTest, BarSurvivesBeingCoveredAndRepainted) {
     Select(MainControl::lstProcesses, RowOf(412));
-    ::RedrawWindow(form->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
-    sys::WindowDc screen(form->Handle());
-    for (int twips : {188, 180 + 570 + 1, 1000, 2463 + 5}) {
-        int x = Px(twips);
-        int y = Px(8040 + 200);
-        EXPECT_EQ(::GetPixel(screen.Get(), x, y), form->Bar().PixelAt(x, y)) << twips;
-    }
+    Select(MainControl::lstModules, 1);
+    Drain();
+    sys::WindowDc window(form->Handle());
+    auto onScreen = [&] {
+        return BarArea([&](int x, int y) { return ::GetPixel(window.Get(), x, y); });
+    };
+    std::vector<COLORREF> before = onScreen();
+    EXPECT_EQ(before, BarPicture());
+    // Under Wine each top-level window keeps its own surface, so a popup going away
+    // repaints nothing below it; a child window draws on the form's surface, and taking
+    // it away leaves the form to repaint that part itself.
+    RECT bar = form->Scale().ToPixels(main_window::BarPaintArea(main_window::kRectMem));
+    HWND cover =
+        ::CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE | SS_WHITERECT, bar.left - 5,
+                          bar.top - 5, bar.right - bar.left + 10, bar.bottom - bar.top + 10,
+                          form->Handle(), nullptr, nullptr, nullptr);
+    ASSERT_NE(cover, nullptr);
+    ::SetWindowPos(cover, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    Drain();
+    EXPECT_EQ(::GetPixel(window.Get(), bar.left + 1, bar.top + 1), kWhite);
+    ::DestroyWindow(cover);
+    RECT exposed{};
+    ASSERT_TRUE(::GetUpdateRect(form->Handle(), &exposed, FALSE));
+    RECT both;
+    ::UnionRect(&both, &exposed, &bar);
+    EXPECT_TRUE(::EqualRect(&both, &exposed)); // the whole bar is to be repainted
+    Drain();
+    EXPECT_EQ(onScreen(), before);
 }
 
 TEST_F(DetailsTest, OnlyTheLastSelectedModuleIsMarked) {
@@ -206,9 +318,25 @@ TEST_F(DetailsTest, ModuleAndDriverSelectionsExcludeEachOther) {
     EXPECT_EQ(BarAt(4746 + 5, 8040 + 600), kWhite);
     EXPECT_EQ(BarAt(4746 + 5, 8040 + 780), kWhite);
     EXPECT_EQ(BarAt(4746 + 5, 8040 + 100), kBlack);
+    // A selection event while the other list holds the selection changes nothing.
+    Shown driverShown = Now();
+    Select(MainControl::lstModules, -1);
+    EXPECT_TRUE(Now() == driverShown);
     Select(MainControl::lstModules, 2);
     EXPECT_EQ(app::SelectedRow(Get(MainControl::lstDrivers)), -1);
     EXPECT_EQ(BarAt(4746 + 5, 8040 + 780), kGrey);
+    Shown moduleShown = Now();
+    Select(MainControl::lstDrivers, -1);
+    EXPECT_TRUE(Now() == moduleShown);
+    // The driver side does not belong to the process.
+    Select(MainControl::lstDrivers, 1);
+    std::vector<std::string> driverRows{app::RowText(Get(MainControl::lstDrivers), 0),
+                                        app::RowText(Get(MainControl::lstDrivers), 1)};
+    Select(MainControl::lstProcesses, RowOf(500));
+    EXPECT_EQ(app::RowCount(Get(MainControl::lstDrivers)), 2);
+    EXPECT_EQ(app::RowText(Get(MainControl::lstDrivers), 0), driverRows[0]);
+    EXPECT_EQ(app::RowText(Get(MainControl::lstDrivers), 1), driverRows[1]);
+    EXPECT_EQ(app::SelectedRow(Get(MainControl::lstDrivers)), 1);
 }
 
 TEST_F(DetailsTest, MarkingModuleThreeThenFiveLeavesOnlyFive) {

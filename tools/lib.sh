@@ -137,12 +137,12 @@ start_xvfb() {
     die "could not start Xvfb (see $log)"
 }
 
-# True while a wineserver serves our prefix (its working folder is named after the
-# prefix's device and inode).
+# True while a wineserver serves the prefix, by default ours (its working folder is
+# named after the prefix's device and inode).
 wine_session_running() {
-    [[ -d $WINEPREFIX ]] || return 1
-    local dev ino tag pid
-    read -r dev ino < <(stat -c '%d %i' "$WINEPREFIX")
+    local prefix=${1:-$WINEPREFIX} dev ino tag pid
+    [[ -d $prefix ]] || return 1
+    read -r dev ino < <(stat -c '%d %i' "$prefix")
     tag=$(printf 'server-%x-%x' "$dev" "$ino")
     for pid in $(pgrep '^wineserver'); do
         [[ $(readlink "/proc/$pid/cwd" 2>/dev/null) == */"$tag" ]] && return 0
@@ -202,6 +202,17 @@ ensure_prefix() {
     exec {lock}>&-
 }
 
+# Ends the sessions left in the prefix's copies at other resolutions (cmake/at-dpi.sh).
+stop_dpi_sessions() {
+    local clone
+    for clone in "$WINEPREFIX"-dpi*/; do
+        clone=${clone%/}
+        wine_session_running "$clone" || continue
+        WINEPREFIX=$clone wineserver -k 2>/dev/null || true
+        WINEPREFIX=$clone timeout 10 wineserver -w 2>/dev/null || true
+    done
+}
+
 # EXIT trap: ends the Wine session of our prefix and the Xvfb we started, then exits
 # with the status the script was leaving with.
 stop_all() {
@@ -210,6 +221,7 @@ stop_all() {
     if [[ -n $VELMORA_WINE_USED ]]; then
         wineserver -k 2>/dev/null || true
         timeout 10 wineserver -w 2>/dev/null || true
+        stop_dpi_sessions
     fi
     if [[ -n $VELMORA_XVFB_PID ]]; then
         kill -TERM "$VELMORA_XVFB_PID" 2>/dev/null || true

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Photographs the main window with a process and a module selected, and the memory
-# map window with a full map, on a private X server: docs/screenshots/*.png.
+# map window with a full map, on a private X server: docs/screenshots/*.png; the
+# main window also at 144 dots per inch.
 set -euo pipefail
 # shellcheck source=tools/lib.sh
 source "$(dirname -- "${BASH_SOURCE[0]}")/lib.sh"
@@ -9,26 +10,39 @@ ensure_packages
 build
 start_xvfb
 ensure_prefix
-poses=$VELMORA_BUILD/poses
 out=$VELMORA_ROOT/docs/screenshots
-rm -rf "$poses"
-mkdir -p "$poses" "$out"
+mkdir -p "$out"
 wineserver -p >/dev/null 2>&1 </dev/null
-(cd "$VELMORA_BUILD/tests/user_flows" &&
-    VELMORA_POSE_DIR=$poses VELMORA_EXE=$VELMORA_EXE "$VELMORA_WINE" velmora_user_flow_tests.exe \
-        --gtest_filter='*PosesForScreenshots*' >"$poses/run.log" 2>&1) &
-runner=$!
-for name in main-window memory-map-window; do
-    for ((i = 0; i < 300; i++)); do
-        [[ -e $poses/$name.pose ]] && break
-        sleep 0.1
+
+# Runs the posing flow with the Wine command given in the arguments and saves the poses
+# named in KEEP as docs/screenshots/NAME<SUFFIX>.png: shoot_poses SUFFIX KEEP COMMAND...
+shoot_poses() {
+    local suffix=$1 keep=" $2 " poses=$VELMORA_BUILD/poses$1 name i runner
+    shift 2
+    rm -rf "$poses"
+    mkdir -p "$poses"
+    (cd "$VELMORA_BUILD/tests/user_flows" &&
+        VELMORA_POSE_DIR=$poses VELMORA_EXE=$VELMORA_EXE "$@" velmora_user_flow_tests.exe \
+            --gtest_filter='*PosesForScreenshots*' >"$poses/run.log" 2>&1) &
+    runner=$!
+    for name in main-window memory-map-window; do
+        for ((i = 0; i < 300; i++)); do
+            [[ -e $poses/$name.pose ]] && break
+            sleep 0.1
+        done
+        [[ -e $poses/$name.pose ]] || die "the $name pose did not come (see $poses/run.log)"
+        if [[ $keep == *" $name "* ]]; then
+            sleep 1 # let it paint
+            import -window root "$poses/$name-screen.png"
+            # The window is the part of the screen that is not the black root.
+            convert "$poses/$name-screen.png" -trim +repage "$out/$name$suffix.png"
+            say "saved $out/$name$suffix.png"
+        fi
+        touch "$poses/$name.done"
     done
-    [[ -e $poses/$name.pose ]] || die "the $name pose did not come (see $poses/run.log)"
-    sleep 1 # let it paint
-    import -window root "$poses/$name-screen.png"
-    # The window is the part of the screen that is not the black root.
-    convert "$poses/$name-screen.png" -trim +repage "$out/$name.png"
-    touch "$poses/$name.done"
-    say "saved $out/$name.png"
-done
-wait "$runner" || die "the posing run failed (see $poses/run.log)"
+    wait "$runner" || die "the posing run failed (see $poses/run.log)"
+}
+
+shoot_poses "" "main-window memory-map-window" "$VELMORA_WINE"
+# The same at 144 dots per inch, in a copy of the prefix set to it.
+shoot_poses -144dpi main-window "$VELMORA_ROOT/cmake/at-dpi.sh" "$WINEARCH" 144
