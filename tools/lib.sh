@@ -139,15 +139,31 @@ start_xvfb() {
 
 # True while a wineserver serves the prefix, by default ours (its working folder is
 # named after the prefix's device and inode).
-wine_session_running() {
+# The pids of the wineservers that serve a prefix (default ours): a server's
+# working folder is named after the prefix's device and inode.
+session_server_pids() {
     local prefix=${1:-$WINEPREFIX} dev ino tag pid
-    [[ -d $prefix ]] || return 1
+    [[ -d $prefix ]] || return 0
     read -r dev ino < <(stat -c '%d %i' "$prefix")
     tag=$(printf 'server-%x-%x' "$dev" "$ino")
     for pid in $(pgrep '^wineserver'); do
-        [[ $(readlink "/proc/$pid/cwd" 2>/dev/null) == */"$tag" ]] && return 0
+        [[ $(readlink "/proc/$pid/cwd" 2>/dev/null) == */"$tag" ]] && echo "$pid"
     done
-    return 1
+    return 0
+}
+
+wine_session_running() { [[ -n $(session_server_pids "${1:-$WINEPREFIX}") ]]; }
+
+# Ends a prefix's Wine session: its programs through wineserver -k, then any
+# server still there by its pid.
+end_wine_session() {
+    local prefix=$1 pid
+    [[ -n $(session_server_pids "$prefix") ]] || return 0
+    WINEPREFIX=$prefix wineserver -k 2>/dev/null || true
+    WINEPREFIX=$prefix timeout 10 wineserver -w 2>/dev/null || true
+    for pid in $(session_server_pids "$prefix"); do
+        kill -KILL "$pid" 2>/dev/null || true
+    done
 }
 
 # Called before our first Wine process. A running session keeps the display it
@@ -164,8 +180,7 @@ begin_wine_session() {
         timeout 30 wineserver -w || true
         if wine_session_running; then
             say "stopping that session: its display cannot be changed"
-            wineserver -k || true
-            timeout 10 wineserver -w || true
+            end_wine_session "$WINEPREFIX"
         fi
     fi
     VELMORA_WINE_USED=1
@@ -206,10 +221,7 @@ ensure_prefix() {
 stop_dpi_sessions() {
     local clone
     for clone in "$WINEPREFIX"-dpi*/; do
-        clone=${clone%/}
-        wine_session_running "$clone" || continue
-        WINEPREFIX=$clone wineserver -k 2>/dev/null || true
-        WINEPREFIX=$clone timeout 10 wineserver -w 2>/dev/null || true
+        end_wine_session "${clone%/}"
     done
 }
 
@@ -219,8 +231,7 @@ stop_all() {
     local rc=$?
     trap - EXIT
     if [[ -n $VELMORA_WINE_USED ]]; then
-        wineserver -k 2>/dev/null || true
-        timeout 10 wineserver -w 2>/dev/null || true
+        end_wine_session "$WINEPREFIX"
         stop_dpi_sessions
     fi
     if [[ -n $VELMORA_XVFB_PID ]]; then
