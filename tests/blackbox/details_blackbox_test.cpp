@@ -1,11 +1,14 @@
-// The details of one selected process: its path, memory counters and modules,
-// compared with what the system says about the same process.
+// The details of one selected process: its path, memory counters, modules and the
+// version line of a module, compared with what the system says about the same
+// process.
 
 #include "tests/blackbox/helper_process.h"
 #include "tests/blackbox/remote_window.h"
 #include "tests/blackbox/row_text.h"
 #include "tests/blackbox/system_view.h"
 #include "tests/blackbox/viewer_session.h"
+
+#include "res/version.h"
 
 #include <gtest/gtest.h>
 
@@ -112,6 +115,42 @@ TEST_F(ProcessDetails, SelectingAModuleShowsItsFileAndNoDriversAreListed) {
     if (RunningUnderWine()) {
         EXPECT_EQ(drivers, 0) << "Wine reports no drivers";
     }
+}
+
+std::string FileNameOf(const std::string& path) {
+    return path.substr(path.find_last_of("\\/") + 1);
+}
+
+std::string VersionLine(const std::string& fileVersion, const std::string& productVersion,
+                        const std::string& path, const std::string& company) {
+    return "File Ver " + fileVersion + " - Product Ver " + productVersion +
+           " - Date: " + LocalWriteTime(path) + " - Co: " + company;
+}
+
+// Selects a process, then its exe in the module list, as a user would, and waits
+// for the exe's version line.
+void SelectExe(ViewerSession& viewer, DWORD processId, const std::string& exePath) {
+    viewer.SelectProcess(processId);
+    viewer.SelectModule(FileNameOf(exePath));
+    viewer.WaitFor("the version line of " + exePath, [&] {
+        return StartsWith(viewer.Text(MainControl::txtVersionInfo), "File Ver ");
+    });
+    std::string shown = viewer.Text(MainControl::txtFilePath);
+    EXPECT_TRUE(EqualIgnoringCase(shown, exePath)) << shown << " vs " << exePath;
+}
+
+// The viewer's own exe, wherever it was started from, shows the viewer's version.
+void ExpectOwnVersionLine(ViewerSession& viewer, const std::string& exePath) {
+    SelectExe(viewer, viewer.Id(), exePath);
+    EXPECT_EQ(viewer.Text(MainControl::txtVersionInfo),
+              VersionLine(VELMORA_VERSION_TEXT, VELMORA_VERSION_TEXT, exePath, "Velmora"));
+}
+
+TEST_F(ProcessDetails, VersionLinesOfThisProgramAndOfTheViewerItself) {
+    SelectExe(*viewer, ::GetCurrentProcessId(), OwnExePath());
+    EXPECT_EQ(viewer->Text(MainControl::txtVersionInfo),
+              VersionLine("3.1.4.1", "2.7.0.0", OwnExePath(), "Velmora Test Co"));
+    ExpectOwnVersionLine(*viewer, ViewerPath());
 }
 
 } // namespace

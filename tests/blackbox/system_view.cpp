@@ -77,4 +77,20 @@ bool RunningUnderWine() {
     return ntdll != nullptr && ::GetProcAddress(ntdll, "wine_get_version") != nullptr;
 }
 
+std::string LocalWriteTime(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA attributes{};
+    FILETIME local{};
+    SYSTEMTIME time{};
+    if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &attributes) ||
+        !::FileTimeToLocalFileTime(&attributes.ftLastWriteTime, &local) ||
+        !::FileTimeToSystemTime(&local, &time)) {
+        return std::string();
+    }
+    char date[80] = {};
+    char clock[80] = {};
+    ::GetDateFormatA(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &time, nullptr, date, sizeof date);
+    ::GetTimeFormatA(LOCALE_USER_DEFAULT, 0, &time, nullptr, clock, sizeof clock);
+    return std::string(date) + " " + clock;
+}
+
 } // namespace blackbox

@@ -25,4 +25,8 @@ std::multimap<std::string, DWORD> ProcessesNamed(const std::vector<std::string>&
 
 bool RunningUnderWine();
 
+// A file's last write, in local time: the short date, a space and the time, in the
+// user's formats. Empty when the file cannot be read.
+std::string LocalWriteTime(const std::string& path);
+
 } // namespace blackbox
