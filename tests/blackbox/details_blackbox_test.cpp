@@ -1,5 +1,6 @@
-// The details of one selected process: its path, memory counters and modules,
-// compared with what the system says about the same process.
+// The details of one selected process: its path, memory counters, modules and the
+// version line of a module, compared with what the system says about the same
+// process. Also the viewer started beside planted copies of the DLLs it loads.
 
 #include "tests/blackbox/helper_process.h"
 #include "tests/blackbox/remote_window.h"
@@ -7,9 +8,12 @@
 #include "tests/blackbox/system_view.h"
 #include "tests/blackbox/viewer_session.h"
 
+#include "res/version.h"
+
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <cstdlib>
 #include <memory>
 
 namespace blackbox {
@@ -111,6 +115,138 @@ TEST_F(ProcessDetails, SelectingAModuleShowsItsFileAndNoDriversAreListed) {
     EXPECT_EQ(viewer->Text(MainControl::lblDrivers), std::to_string(drivers) + " Drivers");
     if (RunningUnderWine()) {
         EXPECT_EQ(drivers, 0) << "Wine reports no drivers";
+    }
+}
+
+std::string FileNameOf(const std::string& path) {
+    return path.substr(path.find_last_of("\\/") + 1);
+}
+
+std::string VersionLine(const std::string& fileVersion, const std::string& productVersion,
+                        const std::string& path, const std::string& company) {
+    return "File Ver " + fileVersion + " - Product Ver " + productVersion +
+           " - Date: " + LocalWriteTime(path) + " - Co: " + company;
+}
+
+// Selects a process, then its exe in the module list, as a user would, and waits
+// for the exe's version line.
+void SelectExe(ViewerSession& viewer, DWORD processId, const std::string& exePath) {
+    viewer.SelectProcess(processId);
+    viewer.SelectModule(FileNameOf(exePath));
+    viewer.WaitFor("the version line of " + exePath, [&] {
+        return StartsWith(viewer.Text(MainControl::txtVersionInfo), "File Ver ");
+    });
+    std::string shown = viewer.Text(MainControl::txtFilePath);
+    EXPECT_TRUE(EqualIgnoringCase(shown, exePath)) << shown << " vs " << exePath;
+}
+
+// The viewer's own exe, wherever it was started from, shows the viewer's version.
+void ExpectOwnVersionLine(ViewerSession& viewer, const std::string& exePath) {
+    SelectExe(viewer, viewer.Id(), exePath);
+    EXPECT_EQ(viewer.Text(MainControl::txtVersionInfo),
+              VersionLine(VELMORA_VERSION_TEXT, VELMORA_VERSION_TEXT, exePath, "Velmora"));
+}
+
+TEST_F(ProcessDetails, VersionLinesOfThisProgramAndOfTheViewerItself) {
+    SelectExe(*viewer, ::GetCurrentProcessId(), OwnExePath());
+    EXPECT_EQ(viewer->Text(MainControl::txtVersionInfo),
+              VersionLine("3.1.4.1", "2.7.0.0", OwnExePath(), "Velmora Test Co"));
+    ExpectOwnVersionLine(*viewer, ViewerPath());
+}
+
+// DLL planting: psapi.dll and version.dll stand-ins that leave NAME.loaded beside
+// themselves when loaded (see tests/reliability/planting) lie beside a copy of
+// the viewer and in the folder it starts in. Their folder comes in
+// VELMORA_PLANTED_DLLS, and the run needs psapi=n,b: Wine otherwise runs its own
+// psapi whatever file it finds, and nothing planted could ever load.
+constexpr const char* kPlantedDlls[] = {"psapi.dll", "version.dll"};
+constexpr char kPlantedMarker[] = ".loaded";
+
+std::string PlantedDllsFolder() {
+    const char* folder = std::getenv("VELMORA_PLANTED_DLLS");
+    return folder != nullptr ? WindowsPath(folder) : std::string();
+}
+
+std::string CurrentFolder() {
+    char folder[MAX_PATH] = {};
+    DWORD length = ::GetCurrentDirectoryA(MAX_PATH, folder);
+    return std::string(folder, length);
+}
+
+// The names of the files in a folder that end in `suffix`.
+std::vector<std::string> FilesEndingIn(const std::string& folder, const std::string& suffix) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found{};
+    HANDLE search = ::FindFirstFileA((folder + "\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) {
+        return names;
+    }
+    do {
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
+            EndsWith(found.cFileName, suffix)) {
+            names.emplace_back(found.cFileName);
+        }
+    } while (::FindNextFileA(search, &found));
+    ::FindClose(search);
+    return names;
+}
+
+void RemoveFolder(const std::string& folder) {
+    for (const std::string& name : FilesEndingIn(folder, "")) {
+        ::DeleteFileA((folder + "\\" + name).c_str());
+    }
+    ::RemoveDirectoryA(folder.c_str());
+}
+
+class PlantedViewer : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string planted = PlantedDllsFolder();
+        if (planted.empty()) {
+            GTEST_SKIP() << "VELMORA_PLANTED_DLLS names no folder";
+        }
+        TearDown(); // what an interrupted run left
+        ASSERT_TRUE(::CreateDirectoryA(root.c_str(), nullptr)) << root;
+        for (const std::string& folder : {exeFolder, currentFolder}) {
+            ASSERT_TRUE(::CreateDirectoryA(folder.c_str(), nullptr)) << folder;
+            for (const char* dll : kPlantedDlls) {
+                ASSERT_TRUE(Copy(planted + "\\" + dll, folder + "\\" + dll));
+            }
+        }
+        ASSERT_TRUE(Copy(ViewerPath(), exe));
+    }
+    void TearDown() override {
+        RemoveFolder(exeFolder);
+        RemoveFolder(currentFolder);
+        ::RemoveDirectoryA(root.c_str());
+    }
+
+    static ::testing::AssertionResult Copy(const std::string& from, const std::string& to) {
+        if (::CopyFileA(from.c_str(), to.c_str(), FALSE)) {
+            return ::testing::AssertionSuccess();
+        }
+        return ::testing::AssertionFailure()
+               << "could not copy " << from << " to " << to << ": error " << ::GetLastError();
+    }
+
+    const std::string root = CurrentFolder() + "\\planted_viewer";
+    const std::string exeFolder = root + "\\exe";
+    const std::string currentFolder = root + "\\current";
+    const std::string exe = exeFolder + "\\velmora.exe";
+};
+
+void RunViewerAndReadItsOwnVersion(const std::string& exe, const std::string& currentFolder) {
+    ViewerSession viewer(exe, currentFolder);
+    ExpectOwnVersionLine(viewer, exe);
+    EXPECT_TRUE(viewer.ExitThroughPrompt(kStepTimeoutMs)) << "the viewer did not end";
+}
+
+TEST_F(PlantedViewer, LoadsNeitherPlantedDllFromItsOwnFolderNorFromItsCurrentFolder) {
+    EXPECT_NO_THROW(RunViewerAndReadItsOwnVersion(exe, currentFolder));
+    for (const std::string& folder : {exeFolder, currentFolder}) {
+        for (const std::string& marker : FilesEndingIn(folder, kPlantedMarker)) {
+            ADD_FAILURE() << "a planted DLL was loaded: " << folder << "\\" << marker;
+        }
     }
 }
 

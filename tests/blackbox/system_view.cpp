@@ -24,14 +24,58 @@ std::string FileName(HANDLE process, HMODULE module) {
     return std::string(path, length);
 }
 
-std::vector<DWORD> ProcessIds() {
-    std::vector<DWORD> ids(1024);
-    DWORD bytes = 0;
-    if (!::EnumProcesses(ids.data(), static_cast<DWORD>(ids.size() * sizeof(DWORD)), &bytes)) {
-        throw std::runtime_error("EnumProcesses failed");
+constexpr char kLinuxProcesses[] = "Z:\\proc\\";
+
+// Files under /proc report no size: read until the end.
+std::string ReadWholeFile(const std::string& path) {
+    UniqueHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                    nullptr, OPEN_EXISTING, 0, nullptr));
+    std::string content;
+    char chunk[4096];
+    DWORD read = 0;
+    while (file && ::ReadFile(file.Get(), chunk, sizeof chunk, &read, nullptr) && read > 0) {
+        content.append(chunk, read);
     }
-    ids.resize(bytes / sizeof(DWORD));
-    return ids;
+    return content;
+}
+
+// The folders Z:\proc\<pid> of every Linux process.
+std::vector<std::string> LinuxProcessFolders() {
+    WIN32_FIND_DATAA found{};
+    HANDLE search = ::FindFirstFileA((std::string(kLinuxProcesses) + "*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) {
+        throw std::runtime_error("cannot list " + std::string(kLinuxProcesses) + ": error " +
+                                 std::to_string(::GetLastError()));
+    }
+    std::vector<std::string> folders;
+    do {
+        std::string name = found.cFileName;
+        if (!DigitsOf(name).empty() && DigitsOf(name) == name) {
+            folders.push_back(kLinuxProcesses + name + "\\");
+        }
+    } while (::FindNextFileA(search, &found));
+    ::FindClose(search);
+    return folders;
+}
+
+// The value of NAME in a NUL-separated list of NAME=value entries, or "".
+std::string EntryValue(const std::string& entries, const std::string& name) {
+    std::string key = '\0' + name + '=';
+    std::string all = '\0' + entries;
+    size_t at = all.find(key);
+    if (at == std::string::npos) {
+        return std::string();
+    }
+    size_t start = at + key.size();
+    return all.substr(start, all.find('\0', start) - start);
+}
+
+// Z:\proc\self is the wineserver, not this program: the prefix comes from the
+// environment, which Wine passes on from Linux.
+std::string OwnWinePrefix() {
+    char prefix[MAX_PATH] = {};
+    DWORD length = ::GetEnvironmentVariableA("WINEPREFIX", prefix, MAX_PATH);
+    return length < MAX_PATH ? std::string(prefix, length) : std::string();
 }
 
 } // namespace
@@ -55,26 +99,47 @@ std::vector<ModuleFacts> ModulesOf(HANDLE process) {
 
 std::string MainModulePath(HANDLE process) { return FileName(process, nullptr); }
 
-std::multimap<std::string, DWORD> ProcessesNamed(const std::vector<std::string>& names) {
-    std::multimap<std::string, DWORD> found;
-    for (DWORD id : ProcessIds()) {
-        UniqueHandle process(::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, id));
-        if (!process) {
-            continue;
-        }
-        std::string name = BaseName(process.Get(), nullptr);
-        for (const std::string& wanted : names) {
-            if (EqualIgnoringCase(name, wanted)) {
-                found.emplace(name, id);
+// A Wine process's command line begins with its Windows exe path, for example
+// C:\windows\system32\services.exe.
+std::map<std::string, int> WineProcessesSeenByLinux(const std::vector<std::string>& names) {
+    std::map<std::string, int> counts;
+    for (const std::string& name : names) {
+        counts[name] = 0;
+    }
+    std::string prefix = OwnWinePrefix();
+    for (const std::string& folder : LinuxProcessFolders()) {
+        std::string commandLine = ReadWholeFile(folder + "cmdline");
+        std::string exe = commandLine.substr(0, commandLine.find('\0'));
+        exe = exe.substr(exe.find_last_of("\\/") + 1);
+        for (auto& [name, count] : counts) {
+            if (EqualIgnoringCase(exe, name) &&
+                EntryValue(ReadWholeFile(folder + "environ"), "WINEPREFIX") == prefix) {
+                ++count;
             }
         }
     }
-    return found;
+    return counts;
 }
 
 bool RunningUnderWine() {
     HMODULE ntdll = ::GetModuleHandleA("ntdll.dll");
     return ntdll != nullptr && ::GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
+std::string LocalWriteTime(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA attributes{};
+    FILETIME local{};
+    SYSTEMTIME time{};
+    if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &attributes) ||
+        !::FileTimeToLocalFileTime(&attributes.ftLastWriteTime, &local) ||
+        !::FileTimeToSystemTime(&local, &time)) {
+        return std::string();
+    }
+    char date[80] = {};
+    char clock[80] = {};
+    ::GetDateFormatA(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &time, nullptr, date, sizeof date);
+    ::GetTimeFormatA(LOCALE_USER_DEFAULT, 0, &time, nullptr, clock, sizeof clock);
+    return std::string(date) + " " + clock;
 }
 
 } // namespace blackbox

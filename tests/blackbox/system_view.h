@@ -20,9 +20,14 @@ struct ModuleFacts {
 std::vector<ModuleFacts> ModulesOf(HANDLE process);
 std::string MainModulePath(HANDLE process);
 
-// Ids of the running processes whose exe has one of these names.
-std::multimap<std::string, DWORD> ProcessesNamed(const std::vector<std::string>& names);
+// How many processes of this Wine session Linux itself shows under each of these exe
+// names, read from /proc through Wine's drive Z:. Throws when /proc cannot be read.
+std::map<std::string, int> WineProcessesSeenByLinux(const std::vector<std::string>& names);
 
 bool RunningUnderWine();
+
+// A file's last write, in local time: the short date, a space and the time, in the
+// user's formats. Empty when the file cannot be read.
+std::string LocalWriteTime(const std::string& path);
 
 } // namespace blackbox

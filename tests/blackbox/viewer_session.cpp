@@ -23,28 +23,31 @@ bool Running(HANDLE process) { return ::WaitForSingleObject(process, 0) == WAIT_
 
 } // namespace
 
-void SetViewerPath(const std::string& path) {
+std::string WindowsPath(const std::string& path) {
     std::string windowsPath = path;
     if (!windowsPath.empty() && windowsPath[0] == '/') {
         std::replace(windowsPath.begin(), windowsPath.end(), '/', '\\');
         windowsPath = "Z:" + windowsPath; // Wine's drive for the Unix root
     }
-    StoredViewerPath() = windowsPath;
+    return windowsPath;
 }
+
+void SetViewerPath(const std::string& path) { StoredViewerPath() = WindowsPath(path); }
 
 const std::string& ViewerPath() { return StoredViewerPath(); }
 
-ViewerSession::ViewerSession() {
-    if (ViewerPath().empty()) {
+ViewerSession::ViewerSession(const std::string& exePath, const std::string& currentFolder) {
+    if (exePath.empty()) {
         throw std::runtime_error("no viewer given: run with --viewer=PATH");
     }
-    std::string command = "\"" + ViewerPath() + "\"";
+    std::string command = "\"" + exePath + "\"";
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION started{};
-    if (!::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                          &startup, &started)) {
-        throw std::runtime_error("could not start " + ViewerPath() + ": error " +
+    if (!::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                          currentFolder.empty() ? nullptr : currentFolder.c_str(), &startup,
+                          &started)) {
+        throw std::runtime_error("could not start " + exePath + ": error " +
                                  std::to_string(::GetLastError()));
     }
     process_ = UniqueHandle(started.hProcess);

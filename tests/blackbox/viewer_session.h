@@ -14,14 +14,19 @@
 
 namespace blackbox {
 
+// A path given from the Unix side as Wine shows it: /a/b becomes Z:\a\b.
+std::string WindowsPath(const std::string& path);
+
 // The viewer's path, given on the command line (a Unix path is turned into Z:\...).
 void SetViewerPath(const std::string& path);
 const std::string& ViewerPath();
 
 class ViewerSession {
 public:
-    // Starts the viewer and waits for its main window and its first process list.
-    ViewerSession();
+    // Starts the viewer (another copy of it when given, in `currentFolder` when
+    // given) and waits for its main window and its first process list.
+    explicit ViewerSession(const std::string& exePath = ViewerPath(),
+                           const std::string& currentFolder = std::string());
     // Ends the viewer whatever state it was left in.
     ~ViewerSession();
     ViewerSession(const ViewerSession&) = delete;

@@ -10,6 +10,8 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <initializer_list>
+#include <vector>
 
 using main_window::ControlId;
 using main_window::MainControl;
@@ -173,20 +175,58 @@ HWND FocusOf(HWND window) {
     return info.hwndFocus;
 }
 
-TEST_F(Viewer, TabVisitsTheControlsInTheirOrder) {
-    const MainControl order[] = {MainControl::lstProcesses, MainControl::lstModules,
-                                 MainControl::txtStatus,    MainControl::lstDrivers,
-                                 MainControl::txtFilePath,  MainControl::txtVersionInfo,
-                                 MainControl::cmdMemMap,    MainControl::cmdRefresh,
-                                 MainControl::cmdExit,      MainControl::lstProcesses};
-    ASSERT_TRUE(WaitUntil([&] { return FocusOf(main) == Get(MainControl::lstProcesses); }));
-    for (size_t i = 1; i < std::size(order); ++i) {
-        HWND from = FocusOf(main);
+// Tab, as the keyboard sends it, moves the focus from order[0] through each next
+// control of `window` in turn.
+void ExpectTabVisits(HWND window, const std::vector<HWND>& order) {
+    ASSERT_TRUE(WaitUntil([&] { return FocusOf(window) == order[0]; })) << "the first focus";
+    for (size_t i = 1; i < order.size(); ++i) {
+        HWND from = FocusOf(window);
         ::PostMessageW(from, WM_KEYDOWN, VK_TAB, 1);
         ::PostMessageW(from, WM_KEYUP, VK_TAB, 0xC0000001);
-        EXPECT_TRUE(WaitUntil([&] { return FocusOf(main) == Get(order[i]); }, 5000))
-            << "step " << i;
+        EXPECT_TRUE(WaitUntil([&] { return FocusOf(window) == order[i]; }, 5000)) << "step " << i;
     }
+}
+
+TEST_F(Viewer, TabVisitsTheControlsInTheirOrder) {
+    std::vector<HWND> order;
+    for (MainControl control :
+         {MainControl::lstProcesses, MainControl::lstModules, MainControl::txtStatus,
+          MainControl::lstDrivers, MainControl::txtFilePath, MainControl::txtVersionInfo,
+          MainControl::cmdMemMap, MainControl::cmdRefresh, MainControl::cmdExit,
+          MainControl::lstProcesses}) {
+        order.push_back(Get(control));
+    }
+    ExpectTabVisits(main, order);
+}
+
+std::vector<HWND> MapControls(HWND map, std::initializer_list<MapControl> controls) {
+    std::vector<HWND> windows;
+    for (MapControl control : controls) {
+        windows.push_back(::GetDlgItem(map, MapControlId(control)));
+    }
+    return windows;
+}
+
+TEST_F(Viewer, TabVisitsTheMemoryMapControlsInTheirOrder) {
+    SelectHelper();
+    HWND map = OpenMemoryMap();
+    ASSERT_NE(map, nullptr);
+    // A click puts the focus in the free pages box.
+    HWND free = ::GetDlgItem(map, MapControlId(MapControl::txtFree));
+    ::PostMessageW(free, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(4, 4));
+    ::PostMessageW(free, WM_LBUTTONUP, 0, MAKELPARAM(4, 4));
+    ExpectTabVisits(
+        map, MapControls(map, {MapControl::txtFree, MapControl::cmdMapFree, MapControl::cmdToClip,
+                               MapControl::cmdClose, MapControl::cmdMap, MapControl::txtMemMap}));
+}
+
+// Disabled while the map box keeps Tab: in a dialog a multi-line edit answers Tab
+// with WM_NEXTDLGCTL to its parent, and the map window, no dialog, ignores it.
+TEST_F(Viewer, DISABLED_TabLeavesTheMemoryMapBox) {
+    SelectHelper();
+    HWND map = OpenMemoryMap();
+    ASSERT_NE(map, nullptr);
+    ExpectTabVisits(map, MapControls(map, {MapControl::txtMemMap, MapControl::txtFree}));
 }
 
 // With VELMORA_POSE_DIR set, tools/screenshots.sh photographs each state: the test
