@@ -80,6 +80,15 @@ std::string GetText(HWND window) {
 
 void SetText(HWND window, const std::string& text) { ::SetWindowTextA(window, text.c_str()); }
 
+void MoveDialogFocus(HWND form, WPARAM wParam, LPARAM lParam) {
+    HWND target = LOWORD(lParam) != 0
+                      ? reinterpret_cast<HWND>(wParam)
+                      : ::GetNextDlgTabItem(form, ::GetFocus(), wParam != 0 ? TRUE : FALSE);
+    if (target != nullptr) {
+        ::SetFocus(target);
+    }
+}
+
 void FitLabelToText(HWND label) {
     std::string text = GetText(label);
     sys::WindowDc dc(label);
@@ -94,6 +103,9 @@ void FitLabelToText(HWND label) {
 }
 
 void SetCaption(HWND label, const std::string& text, bool fitsText) {
+    if (GetText(label) == text) {
+        return; // most refreshes write the captions they already show
+    }
     SetText(label, text);
     if (fitsText) {
         FitLabelToText(label);

@@ -51,6 +51,10 @@ HWND CreateControl(HWND parent, int id, const ControlSpec& layout, const TwipsSc
 std::string GetText(HWND window);
 void SetText(HWND window, const std::string& text);
 
+// Answers WM_NEXTDLGCTL as a dialog would. A multi-line edit in a window that
+// takes dialog keys asks its parent with that message to move on at Tab.
+void MoveDialogFocus(HWND form, WPARAM wParam, LPARAM lParam);
+
 // A label that fits its caption grows or shrinks from its top-left corner.
 void FitLabelToText(HWND label);
 void SetCaption(HWND label, const std::string& text, bool fitsText);

@@ -96,6 +96,9 @@ LRESULT frmMemMap::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARA
     case WM_CLOSE:
         Close();
         return 0;
+    case WM_NEXTDLGCTL:
+        app::MoveDialogFocus(window, wParam, lParam); // Tab out of the map box
+        return 0;
     case WM_DESTROY:
         // Wakes the modal loop, which waits in GetMessage, to see the window gone.
         ::PostMessageA(nullptr, WM_NULL, 0, 0);

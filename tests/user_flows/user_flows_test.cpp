@@ -220,9 +220,9 @@ TEST_F(Viewer, TabVisitsTheMemoryMapControlsInTheirOrder) {
                                MapControl::cmdClose, MapControl::cmdMap, MapControl::txtMemMap}));
 }
 
-// Disabled while the map box keeps Tab: in a dialog a multi-line edit answers Tab
-// with WM_NEXTDLGCTL to its parent, and the map window, no dialog, ignores it.
-TEST_F(Viewer, DISABLED_TabLeavesTheMemoryMapBox) {
+// The multi-line map box answers Tab by asking its parent to move on
+// (WM_NEXTDLGCTL), as in a dialog; the map window, no dialog, must answer it.
+TEST_F(Viewer, TabLeavesTheMemoryMapBox) {
     SelectHelper();
     HWND map = OpenMemoryMap();
     ASSERT_NE(map, nullptr);
