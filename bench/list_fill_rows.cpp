@@ -27,8 +27,8 @@ public:
                                     0, 400, 600, nullptr, nullptr, instance, nullptr);
         app::TwipsScale scale(96);
         font_ = app::CreateTahoma(90, scale);
-        app::ControlSpec spec{"lstRows", app::ControlKind::ListBox, "", {60, 60, 5000, 8000}};
-        list_ = app::CreateControl(window_, 100, spec, scale, font_.Get());
+        app::ControlSpec layout{"lstRows", app::ControlKind::ListBox, "", {60, 60, 5000, 8000}};
+        list_ = app::CreateControl(window_, 100, layout, scale, font_.Get());
         if (list_ == nullptr) {
             throw std::runtime_error("no list box for the fill rows");
         }

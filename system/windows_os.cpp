@@ -118,6 +118,11 @@ struct WindowsOs::Bindings {
     Bound<BOOL(WINAPI*)(LPCSTR, DWORD, DWORD, LPVOID)> getVersionInfo{version,
                                                                       "GetFileVersionInfoA"};
     Bound<BOOL(WINAPI*)(LPCVOID, LPCSTR, LPVOID*, PUINT)> verQueryValue{version, "VerQueryValueA"};
+
+    // Only the exit prompt needs the shell: loading it with the program would
+    // cost every start-up shell32 and what it pulls in.
+    SystemLibrary shell{"shell32.dll"};
+    Bound<decltype(&::ShellExecuteA)> shellExecute{shell, "ShellExecuteA"};
 };
 
 WindowsOs::WindowsOs() : bound_(std::make_unique<Bindings>()) {}
@@ -232,7 +237,7 @@ int WindowsOs::MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
 
 HINSTANCE WindowsOs::ShellExecuteA(HWND owner, LPCSTR verb, LPCSTR file, LPCSTR parameters,
                                    LPCSTR directory, INT show) {
-    return ::ShellExecuteA(owner, verb, file, parameters, directory, show);
+    return bound_->shellExecute.Get(*this)(owner, verb, file, parameters, directory, show);
 }
 
 BOOL WindowsOs::OpenClipboard(HWND owner) { return ::OpenClipboard(owner); }

@@ -7,14 +7,7 @@ set -euo pipefail
 # shellcheck source=tools/lib.sh
 source "$(dirname -- "${BASH_SOURCE[0]}")/lib.sh"
 
-ensure_packages
-build
-start_xvfb
-ensure_prefix
-
-# As in tools/test.sh: the Wine services start now, not inside the first measurement.
-wineserver -p >/dev/null 2>&1 </dev/null
-"$VELMORA_WINE" hostname >/dev/null 2>&1 </dev/null || die "Wine could not run a program"
+prepare_private_wine
 
 product=$VELMORA_BUILD_ROOT/$VELMORA_PRODUCT_PRESET/velmora.exe
 stripped=$(mktemp -d)

@@ -225,6 +225,22 @@ stop_dpi_sessions() {
     done
 }
 
+# What every script that runs Wine programs off the user's screen does first:
+# installs what is missing, builds, starts a private X server and the prefix's
+# Wine session, and runs one tiny program so that the Wine services start now,
+# with their output away from the caller's pipes, instead of inside the first run.
+prepare_private_wine() {
+    local start
+    ensure_packages
+    build
+    start_xvfb
+    ensure_prefix
+    start=$EPOCHREALTIME
+    wineserver -p >/dev/null 2>&1 </dev/null
+    "$VELMORA_WINE" hostname >/dev/null 2>&1 </dev/null || die "Wine could not run a program"
+    say "Wine warmed up in $(seconds_since "$start") s"
+}
+
 # EXIT trap: ends the Wine session of our prefix and the Xvfb we started, then exits
 # with the status the script was leaving with.
 stop_all() {

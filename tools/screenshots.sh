@@ -6,13 +6,9 @@ set -euo pipefail
 # shellcheck source=tools/lib.sh
 source "$(dirname -- "${BASH_SOURCE[0]}")/lib.sh"
 
-ensure_packages
-build
-start_xvfb
-ensure_prefix
+prepare_private_wine
 out=$VELMORA_ROOT/docs/screenshots
 mkdir -p "$out"
-wineserver -p >/dev/null 2>&1 </dev/null
 
 # Runs the posing flow with the Wine command given in the arguments and saves the poses
 # named in KEEP as docs/screenshots/NAME<SUFFIX>.png: shoot_poses SUFFIX KEEP COMMAND...

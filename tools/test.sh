@@ -5,17 +5,7 @@ set -euo pipefail
 # shellcheck source=tools/lib.sh
 source "$(dirname -- "${BASH_SOURCE[0]}")/lib.sh"
 
-ensure_packages
-build
-start_xvfb            # always our own display: CI has none, and tests stay off the user's screen
-ensure_prefix
-
-# One persistent server and one tiny program first: the Wine services start now, with
-# their output away from ctest's pipes, instead of inside the first test.
-start=$EPOCHREALTIME
-wineserver -p >/dev/null 2>&1 </dev/null
-"$VELMORA_WINE" hostname >/dev/null 2>&1 </dev/null || die "Wine could not run a program"
-say "Wine warmed up in $(seconds_since "$start") s"
+prepare_private_wine # always our own display: CI has none, and tests stay off the user's screen
 
 rc=0
 if [[ $VELMORA_PRESET != "$VELMORA_PRODUCT_PRESET" ]]; then

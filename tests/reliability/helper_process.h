@@ -2,6 +2,8 @@
 // A helper process for the real-system tests (velmora_reliability_helper.exe,
 // beside the test program) that runs until the test ends it.
 
+#include "tests/unique_handle.h"
+
 #include <windows.h>
 
 #include <string>
@@ -9,32 +11,7 @@
 
 namespace reliability {
 
-// A kernel handle closed once, on every path.
-class OwnedHandle {
-public:
-    explicit OwnedHandle(HANDLE handle = nullptr) : handle_(handle) {}
-    ~OwnedHandle() { Reset(); }
-    OwnedHandle(OwnedHandle&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
-    OwnedHandle& operator=(OwnedHandle&& other) noexcept {
-        if (this != &other) {
-            Reset();
-            handle_ = std::exchange(other.handle_, nullptr);
-        }
-        return *this;
-    }
-    OwnedHandle(const OwnedHandle&) = delete;
-    OwnedHandle& operator=(const OwnedHandle&) = delete;
-
-    HANDLE Get() const { return handle_; }
-    void Reset() {
-        if (handle_ != nullptr) {
-            ::CloseHandle(std::exchange(handle_, nullptr));
-        }
-    }
-
-private:
-    HANDLE handle_;
-};
+using OwnedHandle = testkit::UniqueHandle;
 
 class HelperProcess {
 public:

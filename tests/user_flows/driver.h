@@ -2,6 +2,8 @@
 // Driving another program's windows: finding them, reading their texts and
 // list rows, and waiting, always for a bounded time.
 
+#include "tests/unique_handle.h"
+
 #include <windows.h>
 
 #include <functional>
@@ -11,26 +13,7 @@
 
 namespace user_flows {
 
-class Handle {
-public:
-    explicit Handle(HANDLE handle = nullptr) : handle_(handle) {}
-    ~Handle() {
-        if (handle_ != nullptr) {
-            ::CloseHandle(handle_);
-        }
-    }
-    Handle(Handle&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
-    Handle& operator=(Handle&& other) noexcept {
-        std::swap(handle_, other.handle_);
-        return *this;
-    }
-    Handle(const Handle&) = delete;
-    Handle& operator=(const Handle&) = delete;
-    HANDLE Get() const { return handle_; }
-
-private:
-    HANDLE handle_;
-};
+using Handle = testkit::UniqueHandle;
 
 // A started program and its first thread.
 struct Started {
