@@ -10,6 +10,22 @@ prepare_private_wine
 out=$VELMORA_ROOT/docs/screenshots
 mkdir -p "$out"
 
+# The caption of the window each pose shows; the memory map stands over the main window.
+declare -A captions=([main-window]='^Velmora Process Viewer$' [memory-map-window]='^Memory Map')
+
+# Saves the window whose caption matches $1 as $2; without Wine's X window for it, the
+# whole screen trimmed of the black root.
+photograph() {
+    local window
+    window=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1) || true
+    if [[ -n $window ]] && import -window "$window" "$2" 2>/dev/null; then
+        return 0
+    fi
+    import -window root "$2.screen.png"
+    convert "$2.screen.png" -trim +repage "$2"
+    rm -f "$2.screen.png"
+}
+
 # Runs the posing flow with the Wine command given in the arguments and saves the poses
 # named in KEEP as docs/screenshots/NAME<SUFFIX>.png: shoot_poses SUFFIX KEEP COMMAND...
 shoot_poses() {
@@ -29,9 +45,7 @@ shoot_poses() {
         [[ -e $poses/$name.pose ]] || die "the $name pose did not come (see $poses/run.log)"
         if [[ $keep == *" $name "* ]]; then
             sleep 1 # let it paint
-            import -window root "$poses/$name-screen.png"
-            # The window is the part of the screen that is not the black root.
-            convert "$poses/$name-screen.png" -trim +repage "$out/$name$suffix.png"
+            photograph "${captions[$name]}" "$out/$name$suffix.png"
             say "saved $out/$name$suffix.png"
         fi
         touch "$poses/$name.done"
