@@ -7,16 +7,8 @@ foreach(input EXE STRIP SOURCE_DIR OUT)
   endif()
 endforeach()
 
-file(STRINGS ${SOURCE_DIR}/res/version.h version_lines
-     REGEX "#define VELMORA_VERSION_(MAJOR|MINOR|PATCH|BUILD) ")
-set(version "")
-foreach(part MAJOR MINOR PATCH BUILD)
-  if(NOT version_lines MATCHES "VELMORA_VERSION_${part} ([0-9]+)")
-    message(FATAL_ERROR "res/version.h defines no VELMORA_VERSION_${part}")
-  endif()
-  list(APPEND version ${CMAKE_MATCH_1})
-endforeach()
-list(JOIN version "." version)
+include(${CMAKE_CURRENT_LIST_DIR}/read-version.cmake)
+velmora_read_version(${SOURCE_DIR} version)
 
 set(name velmora-${version})
 set(stage ${OUT}/${name})
