@@ -114,14 +114,18 @@ void SetCaption(HWND label, const std::string& text, bool fitsText) {
     ::InvalidateRect(label, nullptr, TRUE);
 }
 
-void ReplaceListRows(HWND list, const std::vector<std::string>& rows) {
-    ::SendMessageA(list, WM_SETREDRAW, FALSE, 0);
-    ::SendMessageA(list, LB_RESETCONTENT, 0, 0);
+void ReserveListRows(HWND list, const std::vector<std::string>& rows) {
     size_t bytes = 0;
     for (const std::string& row : rows) {
         bytes += row.size() + 1;
     }
     ::SendMessageA(list, LB_INITSTORAGE, rows.size(), bytes);
+}
+
+void ReplaceListRows(HWND list, const std::vector<std::string>& rows) {
+    ::SendMessageA(list, WM_SETREDRAW, FALSE, 0);
+    ::SendMessageA(list, LB_RESETCONTENT, 0, 0);
+    ReserveListRows(list, rows);
     for (const std::string& row : rows) {
         ::SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(row.c_str()));
     }

@@ -59,6 +59,8 @@ void MoveDialogFocus(HWND form, WPARAM wParam, LPARAM lParam);
 void FitLabelToText(HWND label);
 void SetCaption(HWND label, const std::string& text, bool fitsText);
 
+// Reserves the list box's storage for these rows before they are added.
+void ReserveListRows(HWND list, const std::vector<std::string>& rows);
 // Replaces every row of a list box, in order, with redraw switched off while it fills.
 void ReplaceListRows(HWND list, const std::vector<std::string>& rows);
 void ClearList(HWND list);

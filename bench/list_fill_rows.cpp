@@ -67,11 +67,7 @@ void FillWithoutStorage(HWND list, const std::vector<std::string>& rows) {
 
 void FillWithRedrawOn(HWND list, const std::vector<std::string>& rows) {
     ::SendMessageA(list, LB_RESETCONTENT, 0, 0);
-    size_t bytes = 0;
-    for (const std::string& row : rows) {
-        bytes += row.size() + 1;
-    }
-    ::SendMessageA(list, LB_INITSTORAGE, rows.size(), bytes);
+    app::ReserveListRows(list, rows);
     for (const std::string& row : rows) {
         ::SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(row.c_str()));
     }

@@ -568,6 +568,20 @@ HGLOBAL FakeOs::GlobalFree(HGLOBAL memory) {
     return globals_.erase(memory) != 0 ? nullptr : memory;
 }
 
+void VersionFile::Put(const std::string& subBlock, size_t offset, const void* bytes, size_t size,
+                      UINT length) {
+    std::memcpy(data.data() + offset, bytes, size);
+    values[subBlock] = {offset, length};
+}
+
+VersionFile UsEnglishVersionFile(size_t size, const VS_FIXEDFILEINFO& fixed, size_t translationAt) {
+    VersionFile file;
+    file.data.assign(size, 0);
+    file.Put("\\", 0, &fixed, sizeof fixed, sizeof fixed);
+    file.Put("\\VarFileInfo\\Translation", translationAt, "\x09\x04\xB0\x04", 4, 4);
+    return file;
+}
+
 Process MakeProcess(const std::string& name, const std::string& path, DWORD priority) {
     Process process;
     process.priority = priority;

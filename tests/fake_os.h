@@ -51,7 +51,15 @@ struct VersionFile {
     std::vector<BYTE> data;
     std::map<std::string, VersionValue> values; // sub-block name, case as given
     FILETIME lastWrite{};
+
+    // Copies `size` bytes to `offset` as the value of `subBlock`, reported with `length`.
+    void Put(const std::string& subBlock, size_t offset, const void* bytes, size_t size,
+             UINT length);
 };
+
+// A version block of `size` bytes holding `fixed` at its start and one U.S. English,
+// Unicode translation (0409 04B0) at `translationAt`.
+VersionFile UsEnglishVersionFile(size_t size, const VS_FIXEDFILEINFO& fixed, size_t translationAt);
 
 struct MessageBoxCall {
     HWND owner;

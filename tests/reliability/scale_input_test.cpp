@@ -156,16 +156,10 @@ TEST(BadInput, RegionsNearTwoGigabytesAndPastThem) {
 
 void ScriptVersionedModule(fake::FakeOs& os) {
     os.processes[8] = fake::MakeProcess("v.exe", "C:\\v.exe");
-    fake::VersionFile file;
-    file.data.assign(128, 0);
     VS_FIXEDFILEINFO fixed{};
     fixed.dwFileVersionMS = 0x00010002;
-    std::memcpy(file.data.data(), &fixed, sizeof fixed);
-    std::memcpy(file.data.data() + 64, "\x09\x04\xB0\x04", 4);
-    std::memcpy(file.data.data() + 120, "EndCo", 5);
-    file.values["\\"] = {0, sizeof fixed};
-    file.values["\\VarFileInfo\\Translation"] = {64, 4};
-    file.values["\\StringFileInfo\\040904B0\\CompanyName"] = {120, 6};
+    fake::VersionFile file = fake::UsEnglishVersionFile(128, fixed, 64);
+    file.Put("\\StringFileInfo\\040904B0\\CompanyName", 120, "EndCo", 5, 6);
     os.versionFiles["C:\\v.exe"] = file;
 }
 

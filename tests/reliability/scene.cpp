@@ -51,18 +51,12 @@ const char* const kEveryCall[] = {"OpenProcess",
 
 // A version block: the fixed record, a U.S. English translation, a company name.
 fake::VersionFile AlphaVersionFile() {
-    fake::VersionFile file;
-    file.data.assign(128, 0);
     VS_FIXEDFILEINFO fixed{};
     fixed.dwFileVersionMS = 0x00010002;
     fixed.dwFileVersionLS = 0x00030004;
     fixed.dwProductVersionMS = 0x00010002;
-    std::memcpy(file.data.data(), &fixed, sizeof fixed);
-    std::memcpy(file.data.data() + 64, "\x09\x04\xB0\x04", 4);
-    std::memcpy(file.data.data() + 80, "Alpha Co", 9);
-    file.values["\\"] = {0, sizeof fixed};
-    file.values["\\VarFileInfo\\Translation"] = {64, 4};
-    file.values["\\StringFileInfo\\040904B0\\CompanyName"] = {80, 9};
+    fake::VersionFile file = fake::UsEnglishVersionFile(128, fixed, 64);
+    file.Put("\\StringFileInfo\\040904B0\\CompanyName", 80, "Alpha Co", 9, 9);
     SYSTEMTIME written{2020, 1, 4, 2, 3, 4, 5, 0};
     ::SystemTimeToFileTime(&written, &file.lastWrite);
     return file;

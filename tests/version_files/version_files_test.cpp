@@ -114,17 +114,12 @@ TEST(ViewerResources, ManifestAsksForCommonControlsSixAndDpiAwareness) {
 class HostileVersionData : public ::testing::Test {
 protected:
     void SetUp() override {
-        fake::VersionFile file;
-        file.data.assign(200, 0);
         VS_FIXEDFILEINFO fixed{};
         fixed.dwFileVersionMS = 0x00010002;
         fixed.dwFileVersionLS = 0x00030004;
-        std::memcpy(file.data.data(), &fixed, sizeof fixed);
-        std::memcpy(file.data.data() + 100, "\x09\x04\xB0\x04", 4);
-        std::memcpy(file.data.data() + 190, "EndCo", 5); // the last 10 bytes: "EndCo" and NULs
-        file.values["\\"] = {0, sizeof fixed};
-        file.values["\\VarFileInfo\\Translation"] = {100, 4};
-        file.values["\\StringFileInfo\\040904B0\\CompanyName"] = {190, 4000};
+        fake::VersionFile file = fake::UsEnglishVersionFile(200, fixed, 100);
+        // The last 10 bytes: "EndCo" and NULs, reported far longer.
+        file.Put("\\StringFileInfo\\040904B0\\CompanyName", 190, "EndCo", 5, 4000);
         os.versionFiles["C:\\v.dll"] = file;
     }
     std::string Summary() { return GetVersionSummary(os, "C:\\v.dll"); }
