@@ -30,32 +30,21 @@ Pipe InheritablePipe(bool childReads) {
 
 } // namespace
 
-std::string OwnFolder() {
-    char path[MAX_PATH] = {};
-    DWORD length = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string folder(path, length);
-    return folder.substr(0, folder.find_last_of("\\/"));
-}
-
 HelperProcess::HelperProcess(const std::string& commandLine) {
     Pipe input = InheritablePipe(true);
     Pipe output = InheritablePipe(false);
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = input.read.Get();
-    startup.hStdOutput = output.write.Get();
-    startup.hStdError = ::GetStdHandle(STD_ERROR_HANDLE);
-    PROCESS_INFORMATION started{};
-    std::string command = commandLine;
-    if (!::CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
-                          &startup, &started)) {
+    STARTUPINFOA standardHandles{};
+    standardHandles.dwFlags = STARTF_USESTDHANDLES;
+    standardHandles.hStdInput = input.read.Get();
+    standardHandles.hStdOutput = output.write.Get();
+    standardHandles.hStdError = ::GetStdHandle(STD_ERROR_HANDLE);
+    testkit::StartedProcess started = testkit::StartProcess(commandLine, {}, &standardHandles);
+    if (!started.process) {
         throw std::runtime_error("could not start " + commandLine + ", error " +
-                                 std::to_string(::GetLastError()));
+                                 std::to_string(started.error));
     }
-    process_ = OwnedHandle(started.hProcess);
-    OwnedHandle thread(started.hThread);
-    id_ = started.dwProcessId;
+    process_ = std::move(started.process);
+    id_ = started.id;
     input_ = std::move(input.write);
     output_ = std::move(output.read);
     // Our copies of the child's ends go now: its death must end the pipe for us.

@@ -3,6 +3,7 @@
 // and output. It ends when its input is closed, at the latest when the owner goes.
 
 #include "bench/owned_handle.h"
+#include "tests/programs.h"
 
 #include <windows.h>
 
@@ -10,8 +11,7 @@
 
 namespace bench {
 
-// The folder of the running exe, without the final backslash.
-std::string OwnFolder();
+using testkit::OwnFolder;
 
 class HelperProcess {
 public:

@@ -40,7 +40,7 @@ bool HasPrefix(const char* text, const char* prefix, const char** rest) {
 
 Options ParseOptions(int argc, char** argv) {
     Options options;
-    options.settings.viewerPath = bench::OwnFolder() + "\\..\\velmora.exe";
+    options.settings.viewerPath = bench::OwnFolder() + "..\\velmora.exe";
     for (int i = 1; i < argc; ++i) {
         const char* value = nullptr;
         if (std::strcmp(argv[i], "--quick") == 0) {
@@ -66,7 +66,7 @@ bool Wanted(const Options& options, const char* part) {
 }
 
 std::string HelperCommand(const std::string& arguments) {
-    return "\"" + bench::OwnFolder() + "\\velmora_bench_helper.exe\" " + arguments;
+    return "\"" + bench::OwnFolder() + "velmora_bench_helper.exe\" " + arguments;
 }
 
 void CheckModuleHelper(const bench::HelperProcess& helper) {
@@ -102,7 +102,7 @@ void CheckRegionHelper(const bench::HelperProcess& helper) {
 }
 
 void AddLiveRows(bench::Table& table, const Options& options) {
-    bench::HelperProcess modules(HelperCommand("modules \"" + bench::OwnFolder() + "\\modules\" " +
+    bench::HelperProcess modules(HelperCommand("modules \"" + bench::OwnFolder() + "modules\" " +
                                                std::to_string(VELMORA_BENCH_MODULES)));
     CheckModuleHelper(modules);
     bench::HelperProcess regions(HelperCommand("regions " + std::to_string(kRegions)));

@@ -3,9 +3,9 @@
 
 #include "app/uncaught_error.h"
 #include "bench/helper_process.h"
-#include "bench/owned_handle.h"
 #include "bench/rows.h"
 #include "main_window/main_layout.h"
+#include "tests/programs.h"
 
 #include <stdexcept>
 #include <vector>
@@ -53,29 +53,23 @@ bool ListPainted(HWND main) {
 }
 
 double LaunchToPaintedList(const std::string& viewerPath) {
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION started{};
-    std::string command = "\"" + viewerPath + "\"";
     Stopwatch watch;
-    if (!::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                          &startup, &started)) {
+    testkit::StartedProcess started = testkit::StartProcess("\"" + viewerPath + "\"");
+    if (!started.process) {
         throw std::runtime_error("could not start " + viewerPath + ", error " +
-                                 std::to_string(::GetLastError()));
+                                 std::to_string(started.error));
     }
-    OwnedHandle process(started.hProcess);
-    OwnedHandle thread(started.hThread);
     double elapsed = -1;
     while (watch.ElapsedMs() < kGiveUpMs) {
-        HWND main = ViewerWindowOf(started.dwProcessId);
+        HWND main = ViewerWindowOf(started.id);
         if (main != nullptr && ListPainted(main)) {
             elapsed = watch.ElapsedMs();
             break;
         }
         ::Sleep(1);
     }
-    ::TerminateProcess(process.Get(), 0);
-    ::WaitForSingleObject(process.Get(), 5000);
+    ::TerminateProcess(started.process.Get(), 0);
+    ::WaitForSingleObject(started.process.Get(), 5000);
     if (elapsed < 0) {
         throw std::runtime_error("the viewer showed no painted process list within 20 s");
     }
@@ -97,7 +91,7 @@ Summary WarmStarts(const Settings& settings, const std::string& path) {
 void AddStartupRows(Table& table, const Settings& settings) {
     Summary viewer = WarmStarts(settings, settings.viewerPath);
     table.Add(TimeRow("Start-up to painted process list (warm)", viewer, kStartupGoalMs));
-    Summary bare = WarmStarts(settings, OwnFolder() + "\\velmora_bench_bare_window.exe");
+    Summary bare = WarmStarts(settings, OwnFolder() + "velmora_bench_bare_window.exe");
     table.Add(InfoRow("Start-up of the same window without its queries (warm)", bare,
                       "the floor under the row above"));
     if (settings.productExeBytes > 0) {

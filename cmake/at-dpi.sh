@@ -7,6 +7,12 @@
 # before this script exits with the program's status.
 set -euo pipefail
 
+here=$(cd -- "$(dirname -- "${BASH_SOURCE[0]}")" && pwd)
+debug=${WINEDEBUG:--all}
+# shellcheck source=tools/lib.sh
+source "$here/../tools/lib.sh"
+export WINEDEBUG=$debug
+
 arch=$1
 dpi=$2
 shift 2
@@ -21,38 +27,32 @@ ready=$prefix/.velmora-prefix-ready
 [[ -f $ready ]] || { echo "at-dpi.sh: no ready Wine prefix at $prefix" >&2; exit 1; }
 clone=$prefix-dpi$dpi
 stamp=$clone/.velmora-dpi-ready
-loader=wine
-[[ $arch == win64 ]] && loader=/usr/lib/wine/wine64
-export WINEARCH=$arch WINEDEBUG=${WINEDEBUG:--all}
 
-end_session() {
-    WINEPREFIX=$clone wineserver -k >/dev/null 2>&1 || true
-    WINEPREFIX=$clone timeout 20 wineserver -w >/dev/null 2>&1 || true
-}
+in_clone() { VELMORA_WINEPREFIX=$clone "$here/wine-run.sh" "$arch" "$@"; }
 
 # Copies the prefix and sets the resolution, unless a copy of the current prefix is there.
 make_clone() {
     [[ -f $stamp && $stamp -nt $ready ]] && return 0
-    end_session
+    end_wine_session "$clone"
     rm -rf "$clone"
     cp -a "$prefix" "$clone"
     rm -f "$clone/.velmora-dpi-ready"
-    WINEPREFIX=$clone "$loader" reg add 'HKCU\Control Panel\Desktop' /v LogPixels \
-        /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1 </dev/null
+    in_clone reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f \
+        >/dev/null 2>&1 </dev/null
     # The resolution is read when a session starts, and the registry reaches the disk
     # when it ends.
-    end_session
+    end_wine_session "$clone"
     touch "$stamp"
 }
 
 exec {lock}>"$clone.lock"
 flock "$lock"
 make_clone
-trap end_session EXIT
+trap 'end_wine_session "$clone"' EXIT
 # A persistent server and one small program first, so that Wine's background processes
 # do not hold the caller's output pipes open.
 WINEPREFIX=$clone wineserver -p >/dev/null 2>&1 </dev/null
-WINEPREFIX=$clone "$loader" hostname >/dev/null 2>&1 </dev/null || true
+in_clone hostname >/dev/null 2>&1 </dev/null || true
 rc=0
-WINEPREFIX=$clone VELMORA_EXPECT_DPI=$dpi "$loader" "$@" || rc=$?
+VELMORA_EXPECT_DPI=$dpi in_clone "$@" || rc=$?
 exit "$rc"

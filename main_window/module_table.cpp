@@ -58,10 +58,7 @@ ModuleTable SortedTable(std::vector<ModuleEntry> entries) {
 
 ModuleListing ReadModules(sys::Os& os, HANDLE process) {
     ModuleListing listing;
-    auto reply =
-        sys::EnumerateGrowing<HMODULE>(os, [&](HMODULE* modules, DWORD bytes, DWORD* needed) {
-            return os.EnumProcessModules(process, modules, bytes, needed) != FALSE;
-        });
+    auto reply = sys::EnumerateProcessModules(os, process);
     if (!reply.succeeded) {
         listing.error = reply.error;
         return listing;

@@ -20,10 +20,13 @@ template <typename Key> std::vector<size_t> ExchangeSortOrder(const std::vector<
     std::stable_sort(order.begin(), order.end(),
                      [&keys](size_t a, size_t b) { return keys[a] < keys[b]; });
     constexpr size_t kLargestReplayedTable = 32767;
+    if (keys.size() > kLargestReplayedTable) {
+        return order;
+    }
     bool repeats = std::adjacent_find(order.begin(), order.end(), [&keys](size_t a, size_t b) {
                        return keys[a] == keys[b];
                    }) != order.end();
-    if (!repeats || keys.size() > kLargestReplayedTable) {
+    if (!repeats) {
         return order;
     }
     std::iota(order.begin(), order.end(), size_t{0});

@@ -23,10 +23,7 @@ constexpr uint32_t kPageSize = 4096;
 class ModuleBases {
 public:
     ModuleBases(sys::Os& os, HANDLE process) {
-        auto reply =
-            sys::EnumerateGrowing<HMODULE>(os, [&](HMODULE* modules, DWORD bytes, DWORD* needed) {
-                return os.EnumProcessModules(process, modules, bytes, needed) != FALSE;
-            });
+        auto reply = sys::EnumerateProcessModules(os, process);
         known_ = reply.succeeded;
         for (HMODULE module : reply.entries) {
             bases_.push_back(static_cast<uint32_t>(reinterpret_cast<uintptr_t>(module)));

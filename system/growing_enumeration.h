@@ -43,4 +43,11 @@ Enumeration<Entry> EnumerateGrowing(Os& os, Call call, size_t firstSlots = 25) {
     }
 }
 
+// A process's module handles, in the system's order.
+inline Enumeration<HMODULE> EnumerateProcessModules(Os& os, HANDLE process) {
+    return EnumerateGrowing<HMODULE>(os, [&](HMODULE* modules, DWORD bytes, DWORD* needed) {
+        return os.EnumProcessModules(process, modules, bytes, needed) != FALSE;
+    });
+}
+
 } // namespace sys

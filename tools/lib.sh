@@ -137,8 +137,6 @@ start_xvfb() {
     die "could not start Xvfb (see $log)"
 }
 
-# True while a wineserver serves the prefix, by default ours (its working folder is
-# named after the prefix's device and inode).
 # The pids of the wineservers that serve a prefix (default ours): a server's
 # working folder is named after the prefix's device and inode.
 session_server_pids() {
@@ -152,6 +150,7 @@ session_server_pids() {
     return 0
 }
 
+# True while a wineserver serves the prefix, by default ours.
 wine_session_running() { [[ -n $(session_server_pids "${1:-$WINEPREFIX}") ]]; }
 
 # Ends a prefix's Wine session: its programs through wineserver -k, then any

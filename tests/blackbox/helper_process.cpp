@@ -39,12 +39,6 @@ int RunHelper(DWORD parentId) {
     return 0;
 }
 
-std::string OwnExePath() {
-    char path[MAX_PATH] = {};
-    DWORD length = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-    return std::string(path, length);
-}
-
 std::string OwnExeName() {
     std::string path = OwnExePath();
     return path.substr(path.find_last_of("\\/") + 1);
@@ -53,17 +47,13 @@ std::string OwnExeName() {
 HelperProcess::HelperProcess() {
     std::string command =
         "\"" + OwnExePath() + "\" " + kHelperFlag + " " + std::to_string(::GetCurrentProcessId());
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION started{};
-    if (!::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                          &startup, &started)) {
+    testkit::StartedProcess started = testkit::StartProcess(command);
+    if (!started.process) {
         throw std::runtime_error("could not start the helper: error " +
-                                 std::to_string(::GetLastError()));
+                                 std::to_string(started.error));
     }
-    process_ = UniqueHandle(started.hProcess);
-    UniqueHandle thread(started.hThread);
-    id_ = started.dwProcessId;
+    process_ = std::move(started.process);
+    id_ = started.id;
     try {
         WaitFor("the helper's memory to be in place", [this] {
             DWORD code = STILL_ACTIVE;

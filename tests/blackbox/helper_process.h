@@ -4,6 +4,7 @@
 // five minutes) or is ended by it.
 
 #include "tests/blackbox/win32_handles.h"
+#include "tests/programs.h"
 
 #include <windows.h>
 
@@ -25,7 +26,7 @@ inline constexpr SIZE_T kReservedBytes = 0x20000;
 int RunHelper(DWORD parentId);
 
 // This test program's path and file name; the helper's are the same.
-std::string OwnExePath();
+using testkit::OwnExePath;
 std::string OwnExeName();
 
 // The test's side: starts a helper and waits until its memory is in place.

@@ -23,15 +23,6 @@ bool Running(HANDLE process) { return ::WaitForSingleObject(process, 0) == WAIT_
 
 } // namespace
 
-std::string WindowsPath(const std::string& path) {
-    std::string windowsPath = path;
-    if (!windowsPath.empty() && windowsPath[0] == '/') {
-        std::replace(windowsPath.begin(), windowsPath.end(), '/', '\\');
-        windowsPath = "Z:" + windowsPath; // Wine's drive for the Unix root
-    }
-    return windowsPath;
-}
-
 void SetViewerPath(const std::string& path) { StoredViewerPath() = WindowsPath(path); }
 
 const std::string& ViewerPath() { return StoredViewerPath(); }
@@ -40,19 +31,13 @@ ViewerSession::ViewerSession(const std::string& exePath, const std::string& curr
     if (exePath.empty()) {
         throw std::runtime_error("no viewer given: run with --viewer=PATH");
     }
-    std::string command = "\"" + exePath + "\"";
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION started{};
-    if (!::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                          currentFolder.empty() ? nullptr : currentFolder.c_str(), &startup,
-                          &started)) {
+    testkit::StartedProcess started = testkit::StartProcess("\"" + exePath + "\"", currentFolder);
+    if (!started.process) {
         throw std::runtime_error("could not start " + exePath + ": error " +
-                                 std::to_string(::GetLastError()));
+                                 std::to_string(started.error));
     }
-    process_ = UniqueHandle(started.hProcess);
-    UniqueHandle thread(started.hThread);
-    id_ = started.dwProcessId;
+    process_ = std::move(started.process);
+    id_ = started.id;
     try {
         main_ = WaitForForm(app::kAppTitle);
         WaitForProcessList();

@@ -5,6 +5,7 @@
 #include "main_window/main_layout.h"
 #include "tests/blackbox/polling.h"
 #include "tests/blackbox/win32_handles.h"
+#include "tests/programs.h"
 
 #include <windows.h>
 
@@ -14,8 +15,7 @@
 
 namespace blackbox {
 
-// A path given from the Unix side as Wine shows it: /a/b becomes Z:\a\b.
-std::string WindowsPath(const std::string& path);
+using testkit::WindowsPath;
 
 // The viewer's path, given on the command line (a Unix path is turned into Z:\...).
 void SetViewerPath(const std::string& path);

@@ -8,31 +8,19 @@ constexpr DWORD kStartTimeoutMs = 15000;
 
 } // namespace
 
-std::string OwnFolder() {
-    char path[MAX_PATH] = {};
-    DWORD length = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string folder(path, length);
-    return folder.substr(0, folder.find_last_of('\\') + 1);
-}
-
 HelperProcess::HelperProcess() {
-    static int started = 0;
+    static int helpersStarted = 0;
     std::string name = "VelmoraHelper-" + std::to_string(::GetCurrentProcessId()) + "-" +
-                       std::to_string(++started);
+                       std::to_string(++helpersStarted);
     OwnedHandle ready(::CreateEventA(nullptr, TRUE, FALSE, (name + "-ready").c_str()));
     stop_ = OwnedHandle(::CreateEventA(nullptr, TRUE, FALSE, (name + "-stop").c_str()));
-    std::string exe = OwnFolder() + "velmora_reliability_helper.exe";
-    std::string command = "\"" + exe + "\" " + name;
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info{};
-    if (!::CreateProcessA(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                          &startup, &info)) {
+    testkit::StartedProcess started =
+        testkit::StartProcess("\"" + OwnFolder() + "velmora_reliability_helper.exe\" " + name);
+    if (!started.process) {
         return;
     }
-    ::CloseHandle(info.hThread);
-    process_ = OwnedHandle(info.hProcess);
-    pid_ = info.dwProcessId;
+    process_ = std::move(started.process);
+    pid_ = started.id;
     HANDLE waits[] = {ready.Get(), process_.Get()};
     if (::WaitForMultipleObjects(2, waits, FALSE, kStartTimeoutMs) != WAIT_OBJECT_0) {
         End();

@@ -2,6 +2,7 @@
 // A helper process for the real-system tests (velmora_reliability_helper.exe,
 // beside the test program) that runs until the test ends it.
 
+#include "tests/programs.h"
 #include "tests/unique_handle.h"
 
 #include <windows.h>
@@ -35,7 +36,6 @@ private:
     DWORD pid_ = 0;
 };
 
-// The folder of this test program, with a closing backslash.
-std::string OwnFolder();
+using testkit::OwnFolder;
 
 } // namespace reliability

@@ -12,51 +12,12 @@ namespace reliability {
 namespace {
 
 template <typename Layer>
-concept WritesMemory = requires {
-    &Layer::WriteProcessMemory;
-};
-template <typename Layer>
-concept ChangesProtection = requires {
-    &Layer::VirtualProtectEx;
-};
-template <typename Layer>
-concept AllocatesMemory = requires {
-    &Layer::VirtualAllocEx;
-};
-template <typename Layer>
-concept StartsThreads = requires {
-    &Layer::CreateRemoteThread;
-};
-template <typename Layer>
-concept StartsThreadsEx = requires {
-    &Layer::CreateRemoteThreadEx;
-};
-template <typename Layer>
-concept QueuesCalls = requires {
-    &Layer::QueueUserAPC;
-};
-template <typename Layer>
-concept SetsThreadContext = requires {
-    &Layer::SetThreadContext;
-};
-template <typename Layer>
-concept DuplicatesHandles = requires {
-    &Layer::DuplicateHandle;
-};
-template <typename Layer>
-concept TerminatesProcesses = requires {
-    &Layer::TerminateProcess;
-};
-template <typename Layer>
-concept SetsPriority = requires {
-    &Layer::SetPriorityClass;
-};
-
-template <typename Layer>
-concept ActsOnOtherProcesses = WritesMemory<Layer> || ChangesProtection<Layer> ||
-    AllocatesMemory<Layer> || StartsThreads<Layer> || StartsThreadsEx<Layer> ||
-    QueuesCalls<Layer> || SetsThreadContext<Layer> || DuplicatesHandles<Layer> ||
-    TerminatesProcesses<Layer> || SetsPriority<Layer>;
+concept ActsOnOtherProcesses = (
+    requires { &Layer::WriteProcessMemory; } || requires { &Layer::VirtualProtectEx; } ||
+    requires { &Layer::VirtualAllocEx; } || requires { &Layer::CreateRemoteThread; } ||
+    requires { &Layer::CreateRemoteThreadEx; } || requires { &Layer::QueueUserAPC; } ||
+    requires { &Layer::SetThreadContext; } || requires { &Layer::DuplicateHandle; } ||
+    requires { &Layer::TerminateProcess; } || requires { &Layer::SetPriorityClass; });
 
 // The check itself can see a method: a layer with one is caught.
 struct WritingLayer {

@@ -46,21 +46,6 @@ BOOL CALLBACK Visit(HWND window, LPARAM context) {
 
 } // namespace
 
-Started Start(const std::string& commandLine) {
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info{};
-    std::string line = commandLine;
-    Started started;
-    if (::CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                         &startup, &info)) {
-        ::CloseHandle(info.hThread);
-        started.process = Handle(info.hProcess);
-        started.pid = info.dwProcessId;
-    }
-    return started;
-}
-
 void Stop(Started& program) {
     if (program.process.Get() != nullptr &&
         ::WaitForSingleObject(program.process.Get(), 0) == WAIT_TIMEOUT) {
@@ -128,24 +113,6 @@ std::vector<std::string> Split(const std::string& text, const std::string& separ
         }
         start = end + separator.size();
     }
-}
-
-std::string OwnExePath() {
-    char path[MAX_PATH] = {};
-    DWORD length = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-    return std::string(path, length);
-}
-
-std::string ViewerPath() {
-    const char* unixPath = std::getenv("VELMORA_EXE");
-    std::string path = unixPath != nullptr ? unixPath : "";
-    if (!path.empty() && path[0] == '/') {
-        path = "Z:" + path;
-    }
-    for (char& c : path) {
-        c = c == '/' ? '\\' : c;
-    }
-    return path;
 }
 
 bool SameText(const std::string& a, const std::string& b) {

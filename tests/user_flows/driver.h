@@ -2,6 +2,7 @@
 // Driving another program's windows: finding them, reading their texts and
 // list rows, and waiting, always for a bounded time.
 
+#include "tests/programs.h"
 #include "tests/unique_handle.h"
 
 #include <windows.h>
@@ -15,13 +16,11 @@ namespace user_flows {
 
 using Handle = testkit::UniqueHandle;
 
-// A started program and its first thread.
-struct Started {
-    Handle process;
-    DWORD pid = 0;
-};
+using Started = testkit::StartedProcess;
+using testkit::OwnExePath;
+using testkit::StartProcess;
+using testkit::ViewerPath;
 
-Started Start(const std::string& commandLine);
 void Stop(Started& program);
 
 // Polls `done` every 20 ms for up to `milliseconds`.
@@ -36,8 +35,6 @@ void SelectRow(HWND parent, int controlId, int row); // as a click: the parent i
 void Click(HWND button);                             // posted: the handler may open a modal window
 
 std::vector<std::string> Split(const std::string& text, const std::string& separator);
-std::string OwnExePath();
-std::string ViewerPath(); // from VELMORA_EXE, a Unix path seen through drive Z:
 bool SameText(const std::string& a, const std::string& b); // case-insensitive
 
 } // namespace user_flows

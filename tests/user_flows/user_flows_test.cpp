@@ -58,13 +58,12 @@ long RowId(const std::string& row) { return std::strtol(row.c_str(), nullptr, 10
 class Viewer : public ::testing::Test {
 protected:
     void SetUp() override {
-        helper = Start("\"" + OwnExePath() + "\" --helper");
-        ASSERT_NE(helper.pid, 0u);
+        helper = StartProcess("\"" + OwnExePath() + "\" --helper");
+        ASSERT_NE(helper.id, 0u);
         ASSERT_TRUE(WaitUntil([&] { return HelperReady(); }));
-        viewer = Start("\"" + ViewerPath() + "\"");
-        ASSERT_NE(viewer.pid, 0u) << ViewerPath();
-        ASSERT_TRUE(
-            WaitUntil([&] { return (main = FindWindowOf(viewer.pid, kTitle)) != nullptr; }));
+        viewer = StartProcess("\"" + ViewerPath() + "\"");
+        ASSERT_NE(viewer.id, 0u) << ViewerPath();
+        ASSERT_TRUE(WaitUntil([&] { return (main = FindWindowOf(viewer.id, kTitle)) != nullptr; }));
         ASSERT_TRUE(WaitUntil([&] { return !Rows(Get(MainControl::lstProcesses)).empty(); }));
     }
     void TearDown() override {
@@ -73,7 +72,7 @@ protected:
     }
 
     bool HelperReady() {
-        Handle process(::OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, helper.pid));
+        Handle process(::OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, helper.id));
         MEMORY_BASIC_INFORMATION region{};
         return process.Get() != nullptr &&
                ::VirtualQueryEx(process.Get(), reinterpret_cast<void*>(kReservedAt), &region,
@@ -92,7 +91,7 @@ protected:
         return -1;
     }
     void SelectHelper() {
-        int row = RowOfPid(helper.pid);
+        int row = RowOfPid(helper.id);
         ASSERT_GE(row, 0);
         SelectRow(main, ControlId(MainControl::lstProcesses), row);
         ASSERT_TRUE(WaitUntil([&] { return TextOf(MainControl::lblModules) != "No modules"; }));
@@ -100,13 +99,13 @@ protected:
     HWND OpenMemoryMap() {
         Click(Get(MainControl::cmdMemMap));
         HWND map = nullptr;
-        WaitUntil([&] { return (map = FindWindowOf(viewer.pid, "qvoMemoryMap")) != nullptr; });
+        WaitUntil([&] { return (map = FindWindowOf(viewer.id, "qvoMemoryMap")) != nullptr; });
         return map;
     }
     bool EndsAfterCancellingTheExitPrompt() {
         HWND box = nullptr;
         if (!WaitUntil(
-                [&] { return (box = FindWindowOf(viewer.pid, "More Freeware", "#32770")); })) {
+                [&] { return (box = FindWindowOf(viewer.id, "More Freeware", "#32770")); })) {
             return false;
         }
         ::PostMessageW(box, WM_COMMAND, IDCANCEL, 0);
@@ -119,14 +118,14 @@ protected:
 };
 
 TEST_F(Viewer, RefreshAndF5RebuildTheListAndExitEndsThroughThePrompt) {
-    Started late = Start("\"" + OwnExePath() + "\" --helper");
+    Started late = StartProcess("\"" + OwnExePath() + "\" --helper");
     Click(Get(MainControl::cmdRefresh));
-    EXPECT_TRUE(WaitUntil([&] { return RowOfPid(late.pid) != -1; }));
+    EXPECT_TRUE(WaitUntil([&] { return RowOfPid(late.id) != -1; }));
     Stop(late);
     // F5 on the process list, as the keyboard sends it.
     ::PostMessageW(Get(MainControl::lstProcesses), WM_KEYDOWN, VK_F5, 1);
     ::PostMessageW(Get(MainControl::lstProcesses), WM_KEYUP, VK_F5, 0xC0000001);
-    EXPECT_TRUE(WaitUntil([&] { return RowOfPid(late.pid) == -1; }));
+    EXPECT_TRUE(WaitUntil([&] { return RowOfPid(late.id) == -1; }));
     ::PostMessageW(main, WM_CLOSE, 0, 0);
     EXPECT_TRUE(EndsAfterCancellingTheExitPrompt());
 }
@@ -147,7 +146,7 @@ TEST_F(Viewer, AccessKeysOfBothWindows) {
     PressAlt(Get(MainControl::lstProcesses), 'm'); // MemMap
     HWND map = nullptr;
     ASSERT_TRUE(
-        WaitUntil([&] { return (map = FindWindowOf(viewer.pid, "qvoMemoryMap")) != nullptr; }));
+        WaitUntil([&] { return (map = FindWindowOf(viewer.id, "qvoMemoryMap")) != nullptr; }));
     HWND box = ::GetDlgItem(map, MapControlId(MapControl::txtMemMap));
     PressAlt(box, 'm'); // Map
     std::string name = BaseName(OwnExePath());
@@ -165,7 +164,7 @@ TEST_F(Viewer, AccessKeysOfBothWindows) {
     PressAlt(box, 'c'); // Close
     EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(map); }));
     PressAlt(Get(MainControl::lstProcesses), 'r'); // Refresh: the process list keeps its rows
-    EXPECT_TRUE(WaitUntil([&] { return RowOfPid(helper.pid) != -1; }));
+    EXPECT_TRUE(WaitUntil([&] { return RowOfPid(helper.id) != -1; }));
 }
 
 HWND FocusOf(HWND window) {

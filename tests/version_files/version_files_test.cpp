@@ -4,22 +4,17 @@
 #include "system/version_summary.h"
 #include "system/windows_os.h"
 #include "tests/fake_os.h"
+#include "tests/programs.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <cstring>
 
 using basEnumProcs::GetVersionSummary;
 
 namespace {
 
-std::string FilePath(const std::string& name) {
-    char path[MAX_PATH] = {};
-    DWORD length = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string folder(path, length);
-    return folder.substr(0, folder.find_last_of('\\')) + "\\files\\" + name;
-}
+std::string FilePath(const std::string& name) { return testkit::OwnFolder() + "files\\" + name; }
 
 // The year of the file's last write in local time, as the line must show it.
 std::string LocalYear(const std::string& path) {
@@ -77,26 +72,16 @@ TEST_F(RealVersionFiles, FilesWithoutVersionDataGiveTheErrorLine) {
     EXPECT_EQ(Summary("missing.dll").rfind("Error: 2(&H2): ", 0), 0u) << Summary("missing.dll");
 }
 
-std::string ViewerPath() {
-    std::string path = std::getenv("VELMORA_EXE") != nullptr ? std::getenv("VELMORA_EXE") : "";
-    if (!path.empty() && path[0] == '/') {
-        path = "Z:" + path;
-    }
-    for (char& c : path) {
-        c = c == '/' ? '\\' : c;
-    }
-    return path;
-}
-
 TEST_F(RealVersionFiles, TheViewerDescribesItself) {
-    std::string line = GetVersionSummary(os, ViewerPath());
+    std::string line = GetVersionSummary(os, testkit::ViewerPath());
     EXPECT_EQ(line.rfind("File Ver 1.0.0.0 - Product Ver 1.0.0.0 - Date: ", 0), 0u) << line;
     EXPECT_TRUE(EndsWith(line, " - Co: Velmora")) << line;
 }
 
 TEST(ViewerResources, ManifestAsksForCommonControlsSixAndDpiAwareness) {
-    HMODULE exe = ::LoadLibraryExA(ViewerPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    ASSERT_NE(exe, nullptr) << ViewerPath();
+    HMODULE exe =
+        ::LoadLibraryExA(testkit::ViewerPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(exe, nullptr) << testkit::ViewerPath();
     HRSRC found = ::FindResourceA(exe, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24)); // RT_MANIFEST
     ASSERT_NE(found, nullptr);
     auto* bytes = static_cast<const char*>(::LockResource(::LoadResource(exe, found)));

@@ -1,10 +1,9 @@
 /* A planted stand-in for version.dll or psapi.dll (PLANTED_VERSION or
    PLANTED_PSAPI): loading it leaves NAME.loaded beside it, and every export
-   fails with access denied. */
+   fails with access denied, whatever it is given. */
 #include <windows.h>
 
 BOOL WINAPI DllMain(HINSTANCE self, DWORD reason, LPVOID reserved) {
-    (void)reserved;
     if (reason == DLL_PROCESS_ATTACH) {
         char marker[MAX_PATH + 8];
         DWORD length = GetModuleFileNameA(self, marker, MAX_PATH);
@@ -27,90 +26,49 @@ static BOOL Refuse(void) {
 
 #ifdef PLANTED_VERSION
 __declspec(dllexport) DWORD WINAPI GetFileVersionInfoSizeA(LPCSTR path, LPDWORD handle) {
-    (void)path;
-    (void)handle;
     return (DWORD)Refuse();
 }
 __declspec(dllexport) BOOL WINAPI
     GetFileVersionInfoA(LPCSTR path, DWORD handle, DWORD size, LPVOID data) {
-    (void)path;
-    (void)handle;
-    (void)size;
-    (void)data;
     return Refuse();
 }
 __declspec(dllexport) BOOL WINAPI
     VerQueryValueA(LPCVOID block, LPCSTR subBlock, LPVOID* value, PUINT length) {
-    (void)block;
-    (void)subBlock;
-    (void)value;
-    (void)length;
     return Refuse();
 }
 #endif
 
 #ifdef PLANTED_PSAPI
 __declspec(dllexport) BOOL WINAPI EnumProcesses(DWORD* ids, DWORD bytes, DWORD* written) {
-    (void)ids;
-    (void)bytes;
-    (void)written;
     return Refuse();
 }
 __declspec(dllexport) BOOL WINAPI
     EnumProcessModules(HANDLE process, HMODULE* modules, DWORD bytes, DWORD* needed) {
-    (void)process;
-    (void)modules;
-    (void)bytes;
-    (void)needed;
     return Refuse();
 }
 __declspec(dllexport) DWORD WINAPI
     GetModuleBaseNameA(HANDLE process, HMODULE module, LPSTR buffer, DWORD size) {
-    (void)process;
-    (void)module;
-    (void)buffer;
-    (void)size;
     return (DWORD)Refuse();
 }
 __declspec(dllexport) DWORD WINAPI
     GetModuleFileNameExA(HANDLE process, HMODULE module, LPSTR buffer, DWORD size) {
-    (void)process;
-    (void)module;
-    (void)buffer;
-    (void)size;
     return (DWORD)Refuse();
 }
 __declspec(dllexport) BOOL WINAPI
     GetModuleInformation(HANDLE process, HMODULE module, LPVOID info, DWORD size) {
-    (void)process;
-    (void)module;
-    (void)info;
-    (void)size;
     return Refuse();
 }
 __declspec(dllexport) BOOL WINAPI
     GetProcessMemoryInfo(HANDLE process, LPVOID counters, DWORD size) {
-    (void)process;
-    (void)counters;
-    (void)size;
     return Refuse();
 }
 __declspec(dllexport) BOOL WINAPI EnumDeviceDrivers(LPVOID* bases, DWORD bytes, DWORD* needed) {
-    (void)bases;
-    (void)bytes;
-    (void)needed;
     return Refuse();
 }
 __declspec(dllexport) DWORD WINAPI GetDeviceDriverBaseNameA(LPVOID base, LPSTR buffer, DWORD size) {
-    (void)base;
-    (void)buffer;
-    (void)size;
     return (DWORD)Refuse();
 }
 __declspec(dllexport) DWORD WINAPI GetDeviceDriverFileNameA(LPVOID base, LPSTR buffer, DWORD size) {
-    (void)base;
-    (void)buffer;
-    (void)size;
     return (DWORD)Refuse();
 }
 #endif

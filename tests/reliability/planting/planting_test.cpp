@@ -17,6 +17,7 @@
 #include "system/handles.h"
 #include "system/version_summary.h"
 #include "system/windows_os.h"
+#include "tests/programs.h"
 
 #include <gtest/gtest.h>
 
@@ -28,16 +29,7 @@ namespace {
 constexpr const char* kPlanted[] = {"version.dll", "psapi.dll"};
 constexpr char kOwnName[] = "velmora_planting_tests.exe";
 
-std::string OwnPath() {
-    char path[MAX_PATH] = {};
-    DWORD length = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-    return std::string(path, length);
-}
-
-std::string OwnFolder() {
-    std::string path = OwnPath();
-    return path.substr(0, path.find_last_of('\\') + 1);
-}
+using testkit::OwnFolder;
 
 std::string Lower(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(),
@@ -101,7 +93,7 @@ TEST(Planting, TheSystemLayerBindsOnlyTheSystemCopies) {
         const auto& names = modules.table.sModuleNames;
         EXPECT_NE(std::find(names.begin(), names.end(), kOwnName), names.end());
     }
-    std::string line = basEnumProcs::GetVersionSummary(os, OwnPath());
+    std::string line = basEnumProcs::GetVersionSummary(os, testkit::OwnExePath());
     EXPECT_EQ(line.rfind("File Ver 3.1.4.1 - Product Ver 3.1.0.0 - Date: ", 0), 0u) << line;
     const std::string company = " - Co: Planting Check";
     EXPECT_TRUE(line.size() > company.size() &&
