@@ -10,8 +10,6 @@ namespace blackbox {
 using main_window::MainControl;
 using memory_map::MapControl;
 
-namespace {
-
 void EmptyTheClipboard() {
     OpenClipboardScope clipboard;
     if (!clipboard.IsOpen() || !::EmptyClipboard()) {
@@ -19,7 +17,6 @@ void EmptyTheClipboard() {
     }
 }
 
-// The clipboard's CF_TEXT, or "" while it is empty or another program has it open.
 std::string ClipboardText() {
     OpenClipboardScope clipboard;
     if (!clipboard.IsOpen()) {
@@ -34,8 +31,6 @@ std::string ClipboardText() {
     ::GlobalUnlock(data);
     return copy;
 }
-
-} // namespace
 
 MemoryMapWindow::MemoryMapWindow(const ViewerSession& viewer) : viewer_(viewer) {
     PostClick(viewer_.Control(MainControl::cmdMemMap));

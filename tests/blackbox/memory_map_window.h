@@ -11,6 +11,11 @@
 
 namespace blackbox {
 
+// The clipboard as this program sees it; throws when it cannot be emptied.
+void EmptyTheClipboard();
+// CF_TEXT, or "" while the clipboard is empty or another program has it open.
+std::string ClipboardText();
+
 class MemoryMapWindow {
 public:
     // Clicks MemMap in the main window (a process must be selected) and waits

@@ -18,16 +18,25 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// Polls `condition` until it holds; throws WaitTimedOut after `timeoutMs`.
+// Polls `condition` until it holds or `timeoutMs` have passed; says whether it held.
 template <typename Condition>
-void WaitFor(const std::string& what, Condition condition, DWORD timeoutMs = kStepTimeoutMs) {
+bool Eventually(Condition condition, DWORD timeoutMs = kStepTimeoutMs) {
     ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
     while (!condition()) {
         if (::GetTickCount64() >= deadline) {
-            throw WaitTimedOut("timed out after " + std::to_string(timeoutMs) + " ms waiting for " +
-                               what);
+            return false;
         }
         ::Sleep(kPollIntervalMs);
+    }
+    return true;
+}
+
+// Polls `condition` until it holds; throws WaitTimedOut after `timeoutMs`.
+template <typename Condition>
+void WaitFor(const std::string& what, Condition condition, DWORD timeoutMs = kStepTimeoutMs) {
+    if (!Eventually(condition, timeoutMs)) {
+        throw WaitTimedOut("timed out after " + std::to_string(timeoutMs) + " ms waiting for " +
+                           what);
     }
 }
 

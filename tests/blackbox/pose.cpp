@@ -50,7 +50,7 @@ int RunPose() {
         HelperProcess helper;
         ViewerSession viewer;
         viewer.SelectProcess(helper.Id());
-        viewer.SelectModule(OwnExeName());
+        viewer.SelectModule("kernel32.dll");
         Pose("main", viewer.Main());
         MemoryMapWindow map(viewer);
         map.MapAll(OwnExeName());
