@@ -79,11 +79,9 @@ LRESULT frmEnumProcs::HandleMessage(HWND window, UINT message, WPARAM wParam, LP
     case WM_COMMAND:
         OnCommand(LOWORD(wParam), HIWORD(wParam));
         return 0;
-    case WM_CLOSE: {
-        bool cancel = false;
-        Form_Unload(cancel);
+    case WM_CLOSE:
+        OnClose();
         return 0;
-    }
     case WM_NCDESTROY:
         window_ = nullptr;
         controls_.fill(nullptr);
@@ -152,6 +150,17 @@ void frmEnumProcs::cmdRefresh_Click() {
     if (app::RowCount(Control(MainControl::lstProcesses)) > 0) {
         ::SetFocus(Control(MainControl::lstProcesses));
     }
+}
+
+// The exit prompt's message loop still delivers close requests (a second click on
+// the close box, Close from the taskbar): the exit sequence runs only once.
+void frmEnumProcs::OnClose() {
+    if (unloading_) {
+        return;
+    }
+    unloading_ = true;
+    bool cancel = false;
+    Form_Unload(cancel);
 }
 
 void frmEnumProcs::cmdExit_Click() { ::SendMessageA(window_, WM_CLOSE, 0, 0); }

@@ -71,6 +71,7 @@ private:
     void CreateControls();
     void OnActivate(WPARAM wParam, LPARAM lParam);
     void OnCommand(int id, int notification);
+    void OnClose();
     void SetLabel(MainControl label, const std::string& caption);
     struct ItemTexts {
         std::string path;
@@ -93,6 +94,7 @@ private:
     std::array<HWND, kMainControlCount> controls_{};
     HWND savedFocus_ = nullptr;
     app::ActivationFilter activation_;
+    bool unloading_ = false;
 
     ProcessSnapshot snapshot_;
     ModuleTable modules_;

@@ -24,6 +24,21 @@ std::vector<int32_t> SortedProcessIds(sys::Os& os) {
     return ids;
 }
 
+// A process whose loader data this program cannot read (on 64-bit Windows, every
+// 64-bit process) still tells the path of its image; Windows before Vista has no
+// such call, and the row then stays without a name.
+void DescribeByImagePath(sys::Os& os, HANDLE process, std::string& name, std::string& path,
+                         std::string& priority) {
+    char buffer[sys::kNameBufferSize] = {};
+    DWORD size = sys::kNameBufferSize;
+    if (!os.QueryFullProcessImageNameA(process, 0, buffer, &size)) {
+        return;
+    }
+    path = basEnumProcs::StripNul(buffer, sys::kNameBufferSize);
+    name = path.substr(path.find_last_of('\\') + 1);
+    priority = PriorityClassName(os.GetPriorityClass(process));
+}
+
 void DescribeProcess(sys::Os& os, int32_t processId, std::string& name, std::string& path,
                      std::string& priority) {
     name = path = SpecialProcessName(processId);
@@ -35,7 +50,7 @@ void DescribeProcess(sys::Os& os, int32_t processId, std::string& name, std::str
     DWORD needed = 0;
     os.EnumProcessModules(process.Get(), &mainModule, sizeof mainModule, &needed);
     if (mainModule == nullptr) {
-        return;
+        return DescribeByImagePath(os, process.Get(), name, path, priority);
     }
     name = sys::QueryName([&](char* buffer, DWORD size) {
         os.GetModuleBaseNameA(process.Get(), mainModule, buffer, size);

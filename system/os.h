@@ -33,6 +33,9 @@ public:
                                LPSTR buffer, int size) = 0;
     virtual int GetTimeFormatA(LCID locale, DWORD flags, const SYSTEMTIME* time, LPCSTR format,
                                LPSTR buffer, int size) = 0;
+    // Fails with ERROR_PROC_NOT_FOUND where the system has no such function.
+    virtual BOOL QueryFullProcessImageNameA(HANDLE process, DWORD flags, LPSTR buffer,
+                                            DWORD* size) = 0;
 
     // PSAPI.DLL
     virtual BOOL EnumProcesses(DWORD* ids, DWORD bytes, DWORD* bytesReturned) = 0;

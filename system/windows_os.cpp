@@ -45,17 +45,22 @@ public:
     SystemLibrary& operator=(const SystemLibrary&) = delete;
 
     FARPROC Entry(Os& os, const char* function) {
-        if (module_ == nullptr) {
-            module_ = LoadSystemLibrary(name_);
-            if (module_ == nullptr) {
-                Fail(os, ::GetLastError(), function);
-            }
-        }
-        FARPROC entry = ::GetProcAddress(module_, function);
+        FARPROC entry = TryEntry(function);
         if (entry == nullptr) {
             Fail(os, ::GetLastError(), function);
         }
         return entry;
+    }
+
+    // nullptr, with the last error set, when the DLL or the function is missing.
+    FARPROC TryEntry(const char* function) {
+        if (module_ == nullptr) {
+            module_ = LoadSystemLibrary(name_);
+            if (module_ == nullptr) {
+                return nullptr;
+            }
+        }
+        return ::GetProcAddress(module_, function);
     }
 
 private:
@@ -76,6 +81,13 @@ public:
     Fn Get(Os& os) {
         if (fn_ == nullptr) {
             fn_ = reinterpret_cast<Fn>(reinterpret_cast<void*>(library_.Entry(os, name_)));
+        }
+        return fn_;
+    }
+    // For functions the program can do without: nullptr, last error set, when missing.
+    Fn TryGet() {
+        if (fn_ == nullptr) {
+            fn_ = reinterpret_cast<Fn>(reinterpret_cast<void*>(library_.TryEntry(name_)));
         }
         return fn_;
     }
@@ -118,6 +130,11 @@ struct WindowsOs::Bindings {
     Bound<BOOL(WINAPI*)(LPCSTR, DWORD, DWORD, LPVOID)> getVersionInfo{version,
                                                                       "GetFileVersionInfoA"};
     Bound<BOOL(WINAPI*)(LPCVOID, LPCSTR, LPVOID*, PUINT)> verQueryValue{version, "VerQueryValueA"};
+
+    // From Windows Vista on only; older systems go without the image path.
+    SystemLibrary kernel{"kernel32.dll"};
+    Bound<decltype(&::QueryFullProcessImageNameA)> queryImageName{kernel,
+                                                                  "QueryFullProcessImageNameA"};
 
     // Only the exit prompt needs the shell: loading it with the program would
     // cost every start-up shell32 and what it pulls in.
@@ -175,6 +192,15 @@ int WindowsOs::GetDateFormatA(LCID locale, DWORD flags, const SYSTEMTIME* time, 
 int WindowsOs::GetTimeFormatA(LCID locale, DWORD flags, const SYSTEMTIME* time, LPCSTR format,
                               LPSTR buffer, int size) {
     return ::GetTimeFormatA(locale, flags, time, format, buffer, size);
+}
+
+BOOL WindowsOs::QueryFullProcessImageNameA(HANDLE process, DWORD flags, LPSTR buffer, DWORD* size) {
+    auto query = bound_->queryImageName.TryGet();
+    if (query == nullptr) {
+        ::SetLastError(ERROR_PROC_NOT_FOUND);
+        return FALSE;
+    }
+    return query(process, flags, buffer, size);
 }
 
 BOOL WindowsOs::EnumProcesses(DWORD* ids, DWORD bytes, DWORD* bytesReturned) {
@@ -237,7 +263,12 @@ int WindowsOs::MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
 
 HINSTANCE WindowsOs::ShellExecuteA(HWND owner, LPCSTR verb, LPCSTR file, LPCSTR parameters,
                                    LPCSTR directory, INT show) {
-    return bound_->shellExecute.Get(*this)(owner, verb, file, parameters, directory, show);
+    // A shell that cannot be bound fails the way ShellExecuteA itself reports it.
+    auto shellExecute = bound_->shellExecute.TryGet();
+    if (shellExecute == nullptr) {
+        return reinterpret_cast<HINSTANCE>(SE_ERR_DLLNOTFOUND);
+    }
+    return shellExecute(owner, verb, file, parameters, directory, show);
 }
 
 BOOL WindowsOs::OpenClipboard(HWND owner) { return ::OpenClipboard(owner); }

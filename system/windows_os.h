@@ -38,6 +38,8 @@ public:
                        LPSTR buffer, int size) override;
     int GetTimeFormatA(LCID locale, DWORD flags, const SYSTEMTIME* time, LPCSTR format,
                        LPSTR buffer, int size) override;
+    BOOL QueryFullProcessImageNameA(HANDLE process, DWORD flags, LPSTR buffer,
+                                    DWORD* size) override;
 
     BOOL EnumProcesses(DWORD* ids, DWORD bytes, DWORD* bytesReturned) override;
     BOOL EnumProcessModules(HANDLE process, HMODULE* modules, DWORD bytes,

@@ -303,6 +303,10 @@ BOOL FakeOs::EnumProcessModules(HANDLE handle, HMODULE* modules, DWORD bytes, DW
         lastError_ = ERROR_INVALID_HANDLE;
         return FALSE;
     }
+    if (process->modulesError != 0) {
+        lastError_ = process->modulesError;
+        return FALSE;
+    }
     std::vector<uint32_t> handles = process->moduleHandles;
     if (handles.empty()) {
         for (const Module& module : process->modules) {
@@ -314,6 +318,23 @@ BOOL FakeOs::EnumProcessModules(HANDLE handle, HMODULE* modules, DWORD bytes, DW
         modules[i] = reinterpret_cast<HMODULE>(static_cast<uintptr_t>(handles[i]));
     }
     *bytesNeeded = static_cast<DWORD>(handles.size() * sizeof(HMODULE));
+    return TRUE;
+}
+
+BOOL FakeOs::QueryFullProcessImageNameA(HANDLE handle, DWORD, LPSTR buffer, DWORD* size) {
+    if (Enter("QueryFullProcessImageNameA")) {
+        return FALSE;
+    }
+    Process* process = ProcessOf(handle);
+    if (process == nullptr || process->imagePath.empty()) {
+        lastError_ = process == nullptr ? ERROR_INVALID_HANDLE : ERROR_GEN_FAILURE;
+        return FALSE;
+    }
+    if (process->imagePath.size() >= *size) {
+        lastError_ = ERROR_INSUFFICIENT_BUFFER;
+        return FALSE;
+    }
+    *size = CopyName(process->imagePath, buffer, *size);
     return TRUE;
 }
 
@@ -586,6 +607,17 @@ Process MakeProcess(const std::string& name, const std::string& path, DWORD prio
     Process process;
     process.priority = priority;
     process.modules.push_back(Module{0x400000, 0x1A000, name, path});
+    process.imagePath = path;
+    return process;
+}
+
+Process MakeProcessWithoutModules(const std::string& imagePath, DWORD modulesError) {
+    Process process;
+    process.imagePath = imagePath;
+    process.modulesError = modulesError;
+    process.counters.cb = sizeof process.counters;
+    process.counters.WorkingSetSize = 4 << 20;
+    process.counters.PagefileUsage = 1 << 20;
     return process;
 }
 

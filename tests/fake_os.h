@@ -32,6 +32,11 @@ struct Process {
     // Module handles as EnumProcessModules returns them, in this order; a 0
     // entry is a zero handle. Taken from `modules` when left empty.
     std::vector<uint32_t> moduleHandles;
+    // Non-zero: EnumProcessModules fails with this code, as it does for a 64-bit
+    // process asked from a 32-bit one.
+    DWORD modulesError = 0;
+    // What QueryFullProcessImageNameA reports; it fails while this is empty.
+    std::string imagePath;
     std::vector<MEMORY_BASIC_INFORMATION> regions;
 };
 
@@ -138,6 +143,9 @@ public:
     int GetTimeFormatA(LCID locale, DWORD flags, const SYSTEMTIME* time, LPCSTR format,
                        LPSTR buffer, int size) override;
 
+    BOOL QueryFullProcessImageNameA(HANDLE process, DWORD flags, LPSTR buffer,
+                                    DWORD* size) override;
+
     BOOL EnumProcesses(DWORD* ids, DWORD bytes, DWORD* bytesReturned) override;
     BOOL EnumProcessModules(HANDLE process, HMODULE* modules, DWORD bytes,
                             DWORD* bytesNeeded) override;
@@ -196,6 +204,9 @@ private:
 };
 
 // Process records with the common fields filled.
+// A process whose modules cannot be listed, as a 64-bit process is to a 32-bit
+// program: only its image path and its counters can be had.
+Process MakeProcessWithoutModules(const std::string& imagePath, DWORD modulesError);
 Process MakeProcess(const std::string& name, const std::string& path,
                     DWORD priority = NORMAL_PRIORITY_CLASS);
 

@@ -105,11 +105,57 @@ TEST(ProcessSnapshot, FailedNameQueriesLeaveEmptyTextsAndKeepTheRest) {
     os.Fail("GetModuleBaseNameA", ERROR_ACCESS_DENIED, 1);
     os.Fail("GetModuleFileNameExA", ERROR_ACCESS_DENIED, 2);
     os.Fail("EnumProcessModules", ERROR_PARTIAL_COPY, 3);
+    os.Fail("QueryFullProcessImageNameA", ERROR_ACCESS_DENIED);
     auto snapshot = TakeProcessSnapshot(os);
     EXPECT_EQ(snapshot.sProcNames, (std::vector<std::string>{"", "b.exe", ""}));
     EXPECT_EQ(snapshot.sProcPaths, (std::vector<std::string>{"C:\\a.exe", "", ""}));
     EXPECT_EQ(snapshot.sProcPriority, (std::vector<std::string>{"normal", "normal", ""}));
     EXPECT_EQ(os.enumModulesSizes, std::vector<DWORD>(3, sizeof(HMODULE)));
+    EXPECT_EQ(os.OpenHandles(), 0);
+}
+
+// On 64-bit Windows no 64-bit process lets this 32-bit program read its module
+// list; its image path stands in for the main module's name and path.
+TEST(ProcessSnapshot, WithoutAModuleListTheImagePathNamesTheProcess) {
+    fake::FakeOs os;
+    os.processes[2] =
+        fake::MakeProcessWithoutModules("C:\\Windows\\System32\\ntoskrnl.exe", ERROR_PARTIAL_COPY);
+    os.processes[28] = fake::MakeProcessWithoutModules("", ERROR_PARTIAL_COPY);
+    os.processes[40] =
+        fake::MakeProcessWithoutModules("C:\\Windows\\System32\\svchost.exe", ERROR_PARTIAL_COPY);
+    os.processes[40].priority = HIGH_PRIORITY_CLASS;
+    os.processes[44] = fake::MakeProcessWithoutModules("noslash.exe", ERROR_PARTIAL_COPY);
+    std::string longPath = "C:\\" + std::string(256, 'p');
+    os.processes[48] = fake::MakeProcessWithoutModules(longPath, ERROR_PARTIAL_COPY);
+    os.processes[52] = fake::MakeProcessWithoutModules(longPath + "x", ERROR_PARTIAL_COPY);
+    auto snapshot = TakeProcessSnapshot(os);
+    EXPECT_EQ(snapshot.sProcNames,
+              (std::vector<std::string>{"ntoskrnl.exe", "csrss.exe (Win32)", "svchost.exe",
+                                        "noslash.exe", std::string(256, 'p'), ""}));
+    EXPECT_EQ(snapshot.sProcPaths[0], "C:\\Windows\\System32\\ntoskrnl.exe");
+    EXPECT_EQ(snapshot.sProcPaths[1], "csrss.exe (Win32)"); // the query failed
+    EXPECT_EQ(snapshot.sProcPaths[4], longPath);            // 259 characters and the NUL
+    EXPECT_EQ(snapshot.sProcPaths[5], "");                  // too long for the buffer
+    EXPECT_EQ(snapshot.sProcPriority,
+              (std::vector<std::string>{"normal", "", "high", "normal", "normal", ""}));
+    EXPECT_EQ(os.openAccessMasks, std::vector<DWORD>(6, 0x410u));
+    EXPECT_EQ(os.OpenHandles(), 0);
+}
+
+// Before Windows Vista there is no image path to ask for: rows stay as they were.
+TEST(ProcessSnapshot, WithoutTheImagePathCallRowsStayNameless) {
+    fake::FakeOs os;
+    os.processes[0] = fake::MakeProcessWithoutModules("C:\\idle", ERROR_PARTIAL_COPY);
+    os.processes[8] = fake::MakeProcessWithoutModules("C:\\a.exe", ERROR_PARTIAL_COPY);
+    os.processes[12] = fake::MakeProcess("b.exe", "C:\\b.exe");
+    os.processes[16] = fake::MakeProcessWithoutModules("C:\\c.exe", ERROR_PARTIAL_COPY);
+    os.processes[16].openError = ERROR_ACCESS_DENIED;
+    os.Fail("QueryFullProcessImageNameA", ERROR_PROC_NOT_FOUND);
+    auto snapshot = TakeProcessSnapshot(os);
+    EXPECT_EQ(main_window::ProcessRows(snapshot),
+              (std::vector<std::string>{"0 - Idle Process ()", "8 -  ()", "12 - b.exe (normal)",
+                                        "16 -  ()"}));
+    EXPECT_EQ(os.calls["QueryFullProcessImageNameA"], 2); // only for the opened, module-less ones
     EXPECT_EQ(os.OpenHandles(), 0);
 }
 

@@ -86,6 +86,12 @@ int ObservedOs::GetTimeFormatA(LCID locale, DWORD flags, const SYSTEMTIME* time,
     return real_.GetTimeFormatA(locale, flags, time, format, buffer, size);
 }
 
+BOOL ObservedOs::QueryFullProcessImageNameA(HANDLE process, DWORD flags, LPSTR buffer,
+                                            DWORD* size) {
+    Enter("QueryFullProcessImageNameA");
+    return real_.QueryFullProcessImageNameA(process, flags, buffer, size);
+}
+
 BOOL ObservedOs::EnumProcesses(DWORD* ids, DWORD bytes, DWORD* bytesReturned) {
     Enter("EnumProcesses");
     return real_.EnumProcesses(ids, bytes, bytesReturned);
