@@ -29,6 +29,12 @@ select_runtime() {
     VELMORA_EXE=$VELMORA_BUILD/velmora.exe
     export VELMORA_WINEPREFIX=$VELMORA_BUILD/wineprefix
     export WINEPREFIX=$VELMORA_WINEPREFIX
+    # Most users run the 32-bit viewer on 64-bit Windows: a 64-bit prefix beside the
+    # first, where it runs under WOW64. That needs the 32-bit loader too.
+    VELMORA_WOW64_PREFIX=
+    if [[ $VELMORA_PRESET == "$VELMORA_PRODUCT_PRESET" ]]; then
+        VELMORA_WOW64_PREFIX=$VELMORA_BUILD/wineprefix-wow64
+    fi
 }
 
 VELMORA_PACKAGES=(wine wine32:i386 wine64 g++-mingw-w64-i686 g++-mingw-w64-x86-64 xvfb xauth
@@ -165,8 +171,21 @@ end_wine_session() {
     done
 }
 
-# Called before our first Wine process. A running session keeps the display it
-# started with, so one that is not ours is waited for and, if it stays, stopped.
+# Called before a prefix's first Wine process here. A running session keeps the
+# display it started with, so one that is not ours is waited for and, if it stays,
+# stopped.
+claim_wine_session() {
+    local prefix=$1
+    if wine_session_running "$prefix"; then
+        say "a Wine session already uses $prefix; waiting up to 30 s for it to end"
+        WINEPREFIX=$prefix timeout 30 wineserver -w || true
+        if wine_session_running "$prefix"; then
+            say "stopping that session: its display cannot be changed"
+            end_wine_session "$prefix"
+        fi
+    fi
+}
+
 begin_wine_session() {
     [[ -n $VELMORA_WINE_USED ]] && return 0
     "$VELMORA_WINE" --version >/dev/null 2>&1 || die "wine does not run"
@@ -174,42 +193,58 @@ begin_wine_session() {
         say "this kernel runs no 32-bit programs (Wine's 32-bit loader among them):"
         say "running the 64-bit build of the same sources under 64-bit Wine"
     fi
-    if wine_session_running; then
-        say "a Wine session already uses $WINEPREFIX; waiting up to 30 s for it to end"
-        timeout 30 wineserver -w || true
-        if wine_session_running; then
-            say "stopping that session: its display cannot be changed"
-            end_wine_session "$WINEPREFIX"
-        fi
-    fi
+    claim_wine_session "$WINEPREFIX"
     VELMORA_WINE_USED=1
 }
 
-# Creates the prefix once, serially, on the display already chosen (DISPLAY set or
-# not), with the settings and fonts the program and its tests rely on.
+# Runs a command with a prefix's settings: in_prefix PREFIX ARCH COMMAND [ARGS...].
+in_prefix() {
+    local prefix=$1 arch=$2
+    shift 2
+    WINEPREFIX=$prefix WINEARCH=$arch "$@"
+}
+
+# The loader that creates and prepares a prefix of this architecture.
+prefix_loader() { if [[ $1 == win64 ]]; then echo /usr/lib/wine/wine64; else echo "$VELMORA_WINE"; fi; }
+
+# Makes a new prefix with the settings and fonts the program and its tests rely on.
+create_prefix() {
+    local prefix=$1 arch=$2 loader f log=$prefix.wineboot.log
+    loader=$(prefix_loader "$arch")
+    rm -rf "$prefix"
+    # No Mono or Gecko here: without the overrides wineboot offers to download them.
+    if ! WINEDLLOVERRIDES='mscoree=;mshtml=' in_prefix "$prefix" "$arch" timeout 300 \
+        "$loader" wineboot -i >"$log" 2>&1 </dev/null; then
+        tail -n 20 "$log" >&2
+        die "wineboot failed"
+    fi
+    in_prefix "$prefix" "$arch" timeout 120 wineserver -w ||
+        die "the new prefix's Wine session did not end"
+    in_prefix "$prefix" "$arch" "$loader" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed \
+        /t REG_SZ /d N /f >/dev/null 2>&1 </dev/null
+    in_prefix "$prefix" "$arch" "$loader" reg add 'HKCU\Software\Wine\WineDbg' \
+        /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1 </dev/null
+    for f in tahoma.ttf tahomabd.ttf marlett.ttf; do
+        cp "/usr/share/wine/fonts/$f" "$prefix/drive_c/windows/Fonts/"
+    done
+    # The registry is on disk once the session ends.
+    in_prefix "$prefix" "$arch" timeout 60 wineserver -w || true
+}
+
+# Creates a prefix (by default ours) once, serially, on the display already chosen
+# (DISPLAY set or not): ensure_prefix [PREFIX ARCH].
 ensure_prefix() {
-    local stamp=$WINEPREFIX/.velmora-prefix-ready lock start f
+    local prefix=${1:-$WINEPREFIX} arch=${2:-$WINEARCH} stamp lock start
+    stamp=$prefix/.velmora-prefix-ready
     mkdir -p "$VELMORA_BUILD"
-    exec {lock}>"$VELMORA_BUILD/wineprefix.lock"
+    exec {lock}>"$prefix.lock"
     flock "$lock"
     begin_wine_session
+    [[ $prefix == "$WINEPREFIX" ]] || claim_wine_session "$prefix"
     if [[ ! -f $stamp ]]; then
-        say "creating the $WINEARCH Wine prefix $WINEPREFIX"
+        say "creating the $arch Wine prefix $prefix"
         start=$EPOCHREALTIME
-        rm -rf "$WINEPREFIX"
-        # No Mono or Gecko here: without the overrides wineboot offers to download them.
-        if ! WINEDLLOVERRIDES='mscoree=;mshtml=' timeout 300 "$VELMORA_WINE" wineboot -i \
-            >"$VELMORA_BUILD/wineboot.log" 2>&1 </dev/null; then
-            tail -n 20 "$VELMORA_BUILD/wineboot.log" >&2
-            die "wineboot failed"
-        fi
-        timeout 120 wineserver -w || die "the new prefix's Wine session did not end"
-        "$VELMORA_WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1 </dev/null
-        "$VELMORA_WINE" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1 </dev/null
-        for f in tahoma.ttf tahomabd.ttf marlett.ttf; do
-            cp "/usr/share/wine/fonts/$f" "$WINEPREFIX/drive_c/windows/Fonts/"
-        done
-        timeout 60 wineserver -w || true   # the registry is on disk once the session ends
+        create_prefix "$prefix" "$arch"
         touch "$stamp"
         say "prefix ready in $(seconds_since "$start") s"
     fi
@@ -224,20 +259,33 @@ stop_dpi_sessions() {
     done
 }
 
+# Starts a prefix's persistent server and runs one tiny program there, so that the
+# Wine services start now, with their output away from the caller's pipes, instead
+# of inside the first run: warm_prefix PREFIX ARCH.
+warm_prefix() {
+    local prefix=$1 arch=$2 start=$EPOCHREALTIME
+    in_prefix "$prefix" "$arch" wineserver -p >/dev/null 2>&1 </dev/null
+    in_prefix "$prefix" "$arch" "$(prefix_loader "$arch")" hostname >/dev/null 2>&1 </dev/null ||
+        die "Wine could not run a program in $prefix"
+    say "Wine warmed up in $(seconds_since "$start") s ($arch)"
+}
+
 # What every script that runs Wine programs off the user's screen does first:
 # installs what is missing, builds, starts a private X server and the prefix's
-# Wine session, and runs one tiny program so that the Wine services start now,
-# with their output away from the caller's pipes, instead of inside the first run.
+# Wine session.
 prepare_private_wine() {
-    local start
     ensure_packages
     build
     start_xvfb
     ensure_prefix
-    start=$EPOCHREALTIME
-    wineserver -p >/dev/null 2>&1 </dev/null
-    "$VELMORA_WINE" hostname >/dev/null 2>&1 </dev/null || die "Wine could not run a program"
-    say "Wine warmed up in $(seconds_since "$start") s"
+    warm_prefix "$WINEPREFIX" "$WINEARCH"
+}
+
+# The 64-bit prefix of the WOW64 runs, made and warmed like the first.
+prepare_wow64_wine() {
+    [[ -n $VELMORA_WOW64_PREFIX ]] || return 0
+    ensure_prefix "$VELMORA_WOW64_PREFIX" win64
+    warm_prefix "$VELMORA_WOW64_PREFIX" win64
 }
 
 # EXIT trap: ends the Wine session of our prefix and the Xvfb we started, then exits
@@ -248,6 +296,7 @@ stop_all() {
     if [[ -n $VELMORA_WINE_USED ]]; then
         end_wine_session "$WINEPREFIX"
         stop_dpi_sessions
+        [[ -z $VELMORA_WOW64_PREFIX ]] || end_wine_session "$VELMORA_WOW64_PREFIX"
     fi
     if [[ -n $VELMORA_XVFB_PID ]]; then
         kill -TERM "$VELMORA_XVFB_PID" 2>/dev/null || true

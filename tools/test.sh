@@ -6,6 +6,7 @@ set -euo pipefail
 source "$(dirname -- "${BASH_SOURCE[0]}")/lib.sh"
 
 prepare_private_wine # always our own display: CI has none, and tests stay off the user's screen
+prepare_wow64_wine   # the black-box tests run again with the viewer on 64-bit Windows
 
 rc=0
 if [[ $VELMORA_PRESET != "$VELMORA_PRODUCT_PRESET" ]]; then

@@ -118,6 +118,34 @@ TEST_F(ProcessDetails, SelectingAModuleShowsItsFileAndNoDriversAreListed) {
     }
 }
 
+// On 64-bit Windows this 32-bit viewer reads a 64-bit process's path and counters
+// but not its module list: the module side stays empty and the status line says why.
+TEST(SixtyFourBitProcess, ShowsItsCountersAndWhyItsModulesAreMissing) {
+    if (!RunningUnderWow64()) {
+        GTEST_SKIP() << "needs 64-bit Windows";
+    }
+    ViewerSession viewer;
+    auto listed = Listed64BitProcess(viewer.Rows(MainControl::lstProcesses));
+    ASSERT_TRUE(listed.has_value()) << "no 64-bit process listed";
+    UniqueHandle process(
+        ::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, listed->id));
+    HMODULE module = nullptr;
+    DWORD needed = 0;
+    ASSERT_FALSE(::EnumProcessModules(process.Get(), &module, sizeof module, &needed));
+    DWORD error = ::GetLastError();
+
+    viewer.SelectProcess(listed->id);
+    std::string status = viewer.Text(MainControl::txtStatus);
+    EXPECT_TRUE(StartsWith(status, "Error: " + std::to_string(error) + "(&H")) << status;
+    ExpectNumberAfter(viewer.Text(MainControl::lblWorkingSet), "Working Set Size: ");
+    ExpectNumberAfter(viewer.Text(MainControl::lblPageFile), "Page File Usage: ");
+    EXPECT_EQ(viewer.Text(MainControl::lblModules), "No modules");
+    EXPECT_EQ(RowCount(viewer.Control(MainControl::lstModules)), 0);
+    std::string row =
+        RowText(viewer.Control(MainControl::lstProcesses), viewer.RowOfProcess(listed->id));
+    EXPECT_TRUE(StartsWith(row, std::to_string(listed->id) + " - " + listed->name + " (")) << row;
+}
+
 std::string FileNameOf(const std::string& path) {
     return path.substr(path.find_last_of("\\/") + 1);
 }

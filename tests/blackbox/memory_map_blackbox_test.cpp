@@ -101,20 +101,25 @@ protected:
     std::vector<std::string> fullMap;
 };
 
-TEST_F(MemoryMap, FullMapWalksContiguouslyFromZeroInThreeFiveOrSixFields) {
-    ASSERT_FALSE(fullMap.empty());
-    EXPECT_TRUE(StartsWith(fullMap.front(), "0 - ")) << fullMap.front();
-    for (size_t k = 0; k < fullMap.size(); ++k) {
-        const std::string& line = fullMap[k];
+// A full map walks on from 0 without gaps, one line a region in 3, 5 or 6 fields.
+void ExpectWholeMap(const std::vector<std::string>& map) {
+    ASSERT_FALSE(map.empty());
+    EXPECT_TRUE(StartsWith(map.front(), "0 - ")) << map.front();
+    for (size_t k = 0; k < map.size(); ++k) {
+        const std::string& line = map[k];
         size_t fields = SplitFields(line).size();
         EXPECT_TRUE(fields == 3 || fields == 5 || fields == 6) << line;
         EXPECT_EQ(fields == 3, IsFreeLine(line)) << "only free regions have 3 fields: " << line;
         EXPECT_EQ(uint64_t{LastAddress(line)} - FirstAddress(line) + 1, PagesOf(line) * 4096)
             << line;
         if (k > 0) {
-            EXPECT_EQ(FirstAddress(line), LastAddress(fullMap[k - 1]) + 1) << "gap before " << line;
+            EXPECT_EQ(FirstAddress(line), LastAddress(map[k - 1]) + 1) << "gap before " << line;
         }
     }
+}
+
+TEST_F(MemoryMap, FullMapWalksContiguouslyFromZeroInThreeFiveOrSixFields) {
+    ExpectWholeMap(fullMap);
     EXPECT_FALSE(::IsWindowEnabled(viewer->Main())) << "the main window takes input under the map";
 }
 
@@ -164,6 +169,34 @@ TEST_F(MemoryMap, FreeOnlyMapClipboardCopyAndCloseBackToARefreshedList) {
     EXPECT_TRUE(::IsWindowEnabled(viewer->Main()));
     EXPECT_EQ(RowCount(viewer->Control(MainControl::lstModules)), 0);
     EXPECT_GE(viewer->RowOfProcess(helper->Id()), 0);
+}
+
+// On 64-bit Windows the map of a 64-bit process covers its lower 2 GB like any
+// other; only the paths of its images are missing, as its modules cannot be read.
+TEST(SixtyFourBitProcessMap, IsWholeWithoutImagePathsAndItsFreeTotalsAgree) {
+    if (!RunningUnderWow64()) {
+        GTEST_SKIP() << "needs 64-bit Windows";
+    }
+    ViewerSession viewer;
+    auto listed = Listed64BitProcess(viewer.Rows(MainControl::lstProcesses));
+    ASSERT_TRUE(listed.has_value()) << "no 64-bit process listed";
+    viewer.SelectProcess(listed->id);
+    MemoryMapWindow map(viewer);
+    map.MapAll(listed->name);
+    std::vector<std::string> fullMap = SplitLines(map.MapText());
+    ExpectWholeMap(fullMap);
+    for (const std::string& line : fullMap) {
+        std::vector<std::string> fields = SplitFields(line);
+        if (fields.size() > 3 && fields[3] == "IMAGE") {
+            EXPECT_EQ(fields.size(), 5u) << "a path no module list gave: " << line;
+        }
+    }
+    std::string fullFree = map.FreeText();
+    EXPECT_EQ(fullFree, std::to_string(FreePages(fullMap)) + " free pages");
+    map.MapFreeOnly();
+    EXPECT_EQ(SplitLines(map.MapText()), FreeLines(fullMap));
+    EXPECT_EQ(map.FreeText(), fullFree);
+    map.Close();
 }
 
 } // namespace

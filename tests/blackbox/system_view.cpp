@@ -126,6 +126,28 @@ bool RunningUnderWine() {
     return ntdll != nullptr && ::GetProcAddress(ntdll, "wine_get_version") != nullptr;
 }
 
+bool RunningUnderWow64() {
+    BOOL wow64 = FALSE;
+    return ::IsWow64Process(::GetCurrentProcess(), &wow64) && wow64;
+}
+
+std::optional<ListedProcess> Listed64BitProcess(const std::vector<std::string>& rows) {
+    for (const std::string& row : rows) {
+        auto id = LeadingProcessId(row);
+        UniqueHandle process(
+            id ? ::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, *id) : nullptr);
+        BOOL wow64 = TRUE;
+        char path[MAX_PATH] = {};
+        DWORD size = MAX_PATH;
+        if (process && ::IsWow64Process(process.Get(), &wow64) && !wow64 &&
+            ::QueryFullProcessImageNameA(process.Get(), 0, path, &size)) {
+            std::string image(path, size);
+            return ListedProcess{*id, image.substr(image.find_last_of('\\') + 1)};
+        }
+    }
+    return std::nullopt;
+}
+
 std::string LocalWriteTime(const std::string& path) {
     WIN32_FILE_ATTRIBUTE_DATA attributes{};
     FILETIME local{};

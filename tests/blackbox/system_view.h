@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,16 @@ std::string MainModulePath(HANDLE process);
 std::map<std::string, int> WineProcessesSeenByLinux(const std::vector<std::string>& names);
 
 bool RunningUnderWine();
+// True when this 32-bit program runs on 64-bit Windows.
+bool RunningUnderWow64();
+
+struct ListedProcess {
+    DWORD id;
+    std::string name;
+};
+// The first row of the process list whose process is 64-bit and opens for query
+// and memory read, with the name the system gives its image.
+std::optional<ListedProcess> Listed64BitProcess(const std::vector<std::string>& rows);
 
 // A file's last write, in local time: the short date, a space and the time, in the
 // user's formats. Empty when the file cannot be read.
