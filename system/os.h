@@ -1,6 +1,9 @@
 #pragma once
-// The one seam between the viewer and the operating system. Every call the
-// program makes to the system goes through an Os: the product uses WindowsOs,
+// The one seam between the viewer and the operating system: the process, module,
+// driver, memory, version and locale queries, the message boxes, the shell, the
+// clipboard and the file times go through an Os, so that a test can make any of
+// them fail or return any data. Window and GDI plumbing (creating windows and
+// controls, messages, painting) is called directly. The product uses WindowsOs,
 // the tests a scripted fake. Methods mirror the Win32 functions one to one, so
 // callers read exactly like Win32 code and the last error is read through
 // GetLastError() right after the call that failed.

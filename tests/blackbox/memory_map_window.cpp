@@ -18,6 +18,11 @@ void EmptyTheClipboard() {
 }
 
 std::string ClipboardText() {
+    // Opening the clipboard while the viewer is about to write it would make the
+    // viewer's OpenClipboard fail (access denied), so look before opening.
+    if (!::IsClipboardFormatAvailable(CF_TEXT)) {
+        return std::string();
+    }
     OpenClipboardScope clipboard;
     if (!clipboard.IsOpen()) {
         return std::string();
