@@ -2,6 +2,7 @@
 
 #include "tests/blackbox/remote_window.h"
 #include "tests/blackbox/row_text.h"
+#include "tests/kit/handles.h"
 
 #include <stdexcept>
 
@@ -9,6 +10,7 @@ namespace blackbox {
 
 using main_window::MainControl;
 using memory_map::MapControl;
+using testkit::OpenClipboardScope;
 
 void EmptyTheClipboard() {
     OpenClipboardScope clipboard;
