@@ -142,9 +142,7 @@ TEST_F(MainWindowTest, RefreshRebuildsTheListAndKeepsTheStatusText) {
     EXPECT_EQ(Text(MainControl::txtStatus), "C:\\Apps\\editor.exe");
     os.processes.erase(36);
     os.processes[40] = fake::MakeProcess("new.exe", "C:\\new.exe", IDLE_PRIORITY_CLASS);
-    ::SendMessageA(form->Handle(), WM_COMMAND,
-                   MAKEWPARAM(main_window::ControlId(MainControl::cmdRefresh), BN_CLICKED),
-                   reinterpret_cast<LPARAM>(Get(MainControl::cmdRefresh)));
+    Click(MainControl::cmdRefresh);
     EXPECT_EQ(Rows(MainControl::lstProcesses),
               (std::vector<std::string>{"0 - Idle Process ()", "40 - new.exe (idle)",
                                         "412 - editor.exe (normal)", "1234 -  ()"}));
@@ -186,9 +184,7 @@ TEST_F(MainWindowTest, OnlyActivationsFromTheProgramsOwnFormsRefresh) {
 TEST_F(MainWindowTest, ExitPromptAnsweredOkOpensThePublisherPage) {
     Open();
     os.messageBoxAnswers = {IDOK};
-    ::SendMessageA(form->Handle(), WM_COMMAND,
-                   MAKEWPARAM(main_window::ControlId(MainControl::cmdExit), BN_CLICKED),
-                   reinterpret_cast<LPARAM>(Get(MainControl::cmdExit)));
+    Click(MainControl::cmdExit);
     ASSERT_EQ(os.messageBoxes.size(), 1u);
     const fake::MessageBoxCall& box = os.messageBoxes[0];
     EXPECT_EQ(box.caption, "More Freeware");
@@ -234,9 +230,7 @@ TEST_F(MainWindowTest, FailedEnumerationEndsTheProgramThroughTheErrorReport) {
     ASSERT_EQ(app::RowCount(Get(MainControl::lstProcesses)), 4);
     os.processes[40] = fake::MakeProcess("new.exe", "C:\\new.exe");
     os.Fail("EnumProcesses", ERROR_ACCESS_DENIED);
-    ::SendMessageA(form->Handle(), WM_COMMAND,
-                   MAKEWPARAM(main_window::ControlId(MainControl::cmdRefresh), BN_CLICKED),
-                   reinterpret_cast<LPARAM>(Get(MainControl::cmdRefresh)));
+    Click(MainControl::cmdRefresh);
     ASSERT_EQ(os.messageBoxes.size(), 1u);
     EXPECT_EQ(os.messageBoxes[0].caption, "Velmora Process Viewer");
     EXPECT_NE(os.messageBoxes[0].text.find("-2147192499"), std::string::npos);

@@ -350,9 +350,7 @@ TEST_F(DetailsTest, EachRefreshRebuildsTheDriverListAndAFailureKeepsIt) {
     int snapshots = os.calls["EnumProcesses"];
     os.Fail("EnumDeviceDrivers", ERROR_ACCESS_DENIED);
     // Through the window procedure, whose boundary reports what was raised.
-    ::SendMessageA(form->Handle(), WM_COMMAND,
-                   MAKEWPARAM(main_window::ControlId(MainControl::cmdRefresh), BN_CLICKED),
-                   reinterpret_cast<LPARAM>(Get(MainControl::cmdRefresh)));
+    Click(MainControl::cmdRefresh);
     ASSERT_EQ(os.messageBoxes.size(), 1u);
     EXPECT_EQ(os.messageBoxes[0].caption, "Velmora Process Viewer");
     EXPECT_EQ(app::RowText(Get(MainControl::lstDrivers), 0), "x.sys @ 0000 A000");

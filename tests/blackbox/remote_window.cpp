@@ -43,6 +43,14 @@ BOOL CALLBACK CollectBox(HWND window, LPARAM context) {
 
 } // namespace
 
+HWND ControlOf(HWND window, int id, const std::string& windowName) {
+    HWND control = ::GetDlgItem(window, id);
+    if (control == nullptr) {
+        throw std::runtime_error(windowName + " has no control " + std::to_string(id));
+    }
+    return control;
+}
+
 std::string WindowText(HWND window) {
     auto length = SendOrThrow(window, WM_GETTEXTLENGTH, 0, 0);
     std::wstring text(static_cast<size_t>(length) + 1, L'\0');

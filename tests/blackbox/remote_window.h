@@ -21,6 +21,9 @@ using testkit::SelectRow;
 using testkit::SendOrThrow;
 using testkit::WaitUntilIdle;
 
+// The control `id` of a window; throws when `windowName` has none.
+HWND ControlOf(HWND window, int id, const std::string& windowName);
+
 std::string WindowText(HWND window);
 std::string ClassOf(HWND window);
 

@@ -57,12 +57,7 @@ ViewerSession::ViewerSession(const std::string& exePath, const std::string& curr
 ViewerSession::~ViewerSession() { End(); }
 
 HWND ViewerSession::Control(MainControl control) const {
-    HWND window = ::GetDlgItem(main_, main_window::ControlId(control));
-    if (window == nullptr) {
-        throw std::runtime_error("the main window has no control " +
-                                 std::to_string(main_window::ControlId(control)));
-    }
-    return window;
+    return ControlOf(main_, main_window::ControlId(control), "the main window");
 }
 
 std::string ViewerSession::Text(MainControl control) const { return WindowText(Control(control)); }

@@ -43,4 +43,6 @@ std::vector<std::string> FakeMainWindow::Rows(MainControl list) const {
 
 void FakeMainWindow::Select(MainControl list, int row) { SelectRow(Get(list), row); }
 
+void FakeMainWindow::Click(MainControl button) { SendClick(Get(button)); }
+
 } // namespace testkit

@@ -33,6 +33,8 @@ public:
     std::vector<std::string> Rows(main_window::MainControl list) const;
     // Selects a row of one of the lists, as a click would.
     void Select(main_window::MainControl list, int row);
+    // Clicks a button through the window procedure.
+    void Click(main_window::MainControl button);
     int RowOf(DWORD pid) const { return testkit::RowOf(*form, pid); }
 
     fake::FakeOs os;

@@ -54,4 +54,9 @@ void PostClick(HWND button) {
     }
 }
 
+void SendClick(HWND button) {
+    SendOrThrow(::GetParent(button), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(button), BN_CLICKED),
+                reinterpret_cast<LPARAM>(button));
+}
+
 } // namespace testkit

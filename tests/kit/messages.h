@@ -26,5 +26,8 @@ bool SelectRow(HWND list, int row);
 
 // Posted, not sent: a handler that opens a modal window would hold a sent message.
 void PostClick(HWND button);
+// Tells the button's parent it was clicked, as the button would, and returns once
+// the parent has handled it.
+void SendClick(HWND button);
 
 } // namespace testkit

@@ -10,10 +10,8 @@ namespace reliability {
 
 namespace {
 
-const char* const kWatchedCalls[] = {
-    "EnumProcesses",        "OpenProcess",          "CloseHandle",        "GetPriorityClass",
-    "VirtualQueryEx",       "EnumProcessModules",   "GetModuleBaseNameA", "GetModuleFileNameExA",
-    "GetModuleInformation", "GetProcessMemoryInfo", "MessageBoxA",        "ShellExecuteA"};
+const char* const kWatchedCalls[] = {"OpenProcess",    "CloseHandle", "GetProcessMemoryInfo",
+                                     "VirtualQueryEx", "MessageBoxA", "ShellExecuteA"};
 
 } // namespace
 
@@ -31,11 +29,6 @@ void ObservedOs::Enter(const std::string& call, DWORD pid) {
     if (hook != hooks_.end()) {
         hook->second(number, pid);
     }
-}
-
-BOOL ObservedOs::EnumProcesses(DWORD* ids, DWORD bytes, DWORD* bytesReturned) {
-    Enter("EnumProcesses");
-    return ForwardingOs::EnumProcesses(ids, bytes, bytesReturned);
 }
 
 HANDLE ObservedOs::OpenProcess(DWORD access, BOOL inherit, DWORD pid) {
@@ -56,37 +49,10 @@ BOOL ObservedOs::CloseHandle(HANDLE handle) {
     return ForwardingOs::CloseHandle(handle);
 }
 
-DWORD ObservedOs::GetPriorityClass(HANDLE process) {
-    Enter("GetPriorityClass");
-    return ForwardingOs::GetPriorityClass(process);
-}
-
 SIZE_T ObservedOs::VirtualQueryEx(HANDLE process, LPCVOID address, MEMORY_BASIC_INFORMATION* info,
                                   SIZE_T length) {
     Enter("VirtualQueryEx");
     return ForwardingOs::VirtualQueryEx(process, address, info, length);
-}
-
-BOOL ObservedOs::EnumProcessModules(HANDLE process, HMODULE* modules, DWORD bytes,
-                                    DWORD* bytesNeeded) {
-    Enter("EnumProcessModules");
-    return ForwardingOs::EnumProcessModules(process, modules, bytes, bytesNeeded);
-}
-
-DWORD ObservedOs::GetModuleBaseNameA(HANDLE process, HMODULE module, LPSTR buffer, DWORD size) {
-    Enter("GetModuleBaseNameA");
-    return ForwardingOs::GetModuleBaseNameA(process, module, buffer, size);
-}
-
-DWORD ObservedOs::GetModuleFileNameExA(HANDLE process, HMODULE module, LPSTR buffer, DWORD size) {
-    Enter("GetModuleFileNameExA");
-    return ForwardingOs::GetModuleFileNameExA(process, module, buffer, size);
-}
-
-BOOL ObservedOs::GetModuleInformation(HANDLE process, HMODULE module, MODULEINFO* info,
-                                      DWORD size) {
-    Enter("GetModuleInformation");
-    return ForwardingOs::GetModuleInformation(process, module, info, size);
 }
 
 BOOL ObservedOs::GetProcessMemoryInfo(HANDLE process, PROCESS_MEMORY_COUNTERS* counters,

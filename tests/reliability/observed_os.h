@@ -1,8 +1,8 @@
 #pragma once
 // The real system layer with a watch on it: every call goes to sys::WindowsOs,
 // while this layer counts the process handles opened and closed, runs a hook
-// before the process calls a test chooses (to end a process at an exact moment),
-// and records message boxes instead of showing them, so no test waits for a click.
+// before an open or a query of a process (to end it at an exact moment), and
+// records message boxes instead of showing them, so no test waits for a click.
 
 #include "system/windows_os.h"
 #include "tests/kit/forwarding_os.h"
@@ -31,21 +31,13 @@ public:
     std::vector<DWORD> openAccessMasks;
     std::vector<std::string> messageBoxTexts;
 
-    // The calls about processes, watched.
-    BOOL EnumProcesses(DWORD* ids, DWORD bytes, DWORD* bytesReturned) override;
+    // Watched.
     HANDLE OpenProcess(DWORD access, BOOL inherit, DWORD pid) override;
     BOOL CloseHandle(HANDLE handle) override;
-    DWORD GetPriorityClass(HANDLE process) override;
-    SIZE_T VirtualQueryEx(HANDLE process, LPCVOID address, MEMORY_BASIC_INFORMATION* info,
-                          SIZE_T length) override;
-    BOOL EnumProcessModules(HANDLE process, HMODULE* modules, DWORD bytes,
-                            DWORD* bytesNeeded) override;
-    DWORD GetModuleBaseNameA(HANDLE process, HMODULE module, LPSTR buffer, DWORD size) override;
-    DWORD GetModuleFileNameExA(HANDLE process, HMODULE module, LPSTR buffer, DWORD size) override;
-    BOOL GetModuleInformation(HANDLE process, HMODULE module, MODULEINFO* info,
-                              DWORD size) override;
     BOOL GetProcessMemoryInfo(HANDLE process, PROCESS_MEMORY_COUNTERS* counters,
                               DWORD size) override;
+    SIZE_T VirtualQueryEx(HANDLE process, LPCVOID address, MEMORY_BASIC_INFORMATION* info,
+                          SIZE_T length) override;
 
     // Recorded, never shown or started.
     int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) override;

@@ -122,12 +122,6 @@ Scene::Scene(void (*script)(fake::FakeOs&)) {
 
 Scene::~Scene() { map.reset(); } // the main window closes after it
 
-void Scene::Click(MainControl button) {
-    ::SendMessageA(form->Handle(), WM_COMMAND,
-                   MAKEWPARAM(main_window::ControlId(button), BN_CLICKED),
-                   reinterpret_cast<LPARAM>(Get(button)));
-}
-
 void Scene::OpenMap(DWORD pid, const std::string& name) {
     basEnumProcs::lMemMapProcessID = static_cast<int32_t>(pid);
     basEnumProcs::sMemMapProcessName = name;

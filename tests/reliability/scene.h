@@ -36,7 +36,6 @@ public:
     ~Scene();
 
     void SelectProcess(int row) { Select(main_window::MainControl::lstProcesses, row); }
-    void Click(main_window::MainControl button);
 
     // A fresh memory map window for process `pid`, as the main window hands it over.
     void OpenMap(DWORD pid = 8, const std::string& name = "alpha.exe");
