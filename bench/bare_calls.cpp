@@ -1,6 +1,6 @@
 #include "bench/bare_calls.h"
 
-#include "bench/owned_handle.h"
+#include "tests/kit/handles.h"
 
 #include <psapi.h>
 
@@ -31,7 +31,7 @@ template <typename Entry, typename Call> std::vector<Entry> Grown(Call call) {
 }
 
 void DescribeProcess(DWORD processId) {
-    OwnedHandle owner(::OpenProcess(kQueryAccess, FALSE, processId));
+    testkit::UniqueHandle owner(::OpenProcess(kQueryAccess, FALSE, processId));
     HANDLE process = owner.Get();
     if (process == nullptr) {
         return;
@@ -64,7 +64,7 @@ int BareRefresh() {
 }
 
 int BareSelection(DWORD processId) {
-    OwnedHandle owner(::OpenProcess(kQueryAccess, FALSE, processId));
+    testkit::UniqueHandle owner(::OpenProcess(kQueryAccess, FALSE, processId));
     HANDLE process = owner.Get();
     if (process == nullptr) {
         return 0;
@@ -87,7 +87,7 @@ int BareSelection(DWORD processId) {
 }
 
 int BareRegionWalk(DWORD processId) {
-    OwnedHandle owner(::OpenProcess(kQueryAccess, FALSE, processId));
+    testkit::UniqueHandle owner(::OpenProcess(kQueryAccess, FALSE, processId));
     HANDLE process = owner.Get();
     if (process == nullptr) {
         return 0;

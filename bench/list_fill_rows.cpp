@@ -3,11 +3,14 @@
 
 #include "app/controls.h"
 #include "bench/rows.h"
+#include "tests/kit/messages.h"
 
 #include <stdexcept>
 #include <vector>
 
 namespace bench {
+
+using testkit::PumpMessages;
 
 namespace {
 

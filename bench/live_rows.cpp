@@ -7,8 +7,10 @@
 #include "memory_map/region_walk.h"
 #include "system/bas_enum_procs.h"
 #include "system/windows_os.h"
+#include "tests/kit/main_window_fixture.h"
+#include "tests/kit/messages.h"
 
-#include <algorithm>
+#include <cstdlib>
 #include <stdexcept>
 
 namespace bench {
@@ -18,14 +20,15 @@ namespace {
 constexpr int kMinimumModules = 100;
 constexpr int kMinimumRegions = 5000;
 
-int RowOf(const main_window::frmEnumProcs& form, DWORD processId) {
-    const auto& ids = form.Snapshot().lPIDs;
-    auto found = std::find(ids.begin(), ids.end(), static_cast<int32_t>(processId));
-    if (found == ids.end()) {
+using testkit::PumpMessages;
+
+int ListedRowOf(const main_window::frmEnumProcs& form, DWORD processId) {
+    int row = testkit::RowOf(form, processId);
+    if (row < 0) {
         throw std::runtime_error("process " + std::to_string(processId) +
                                  " is not in the viewer's list");
     }
-    return static_cast<int>(found - ids.begin());
+    return row;
 }
 
 void CheckRefresh(main_window::frmEnumProcs& form) {
@@ -60,16 +63,6 @@ void CheckMap(sys::Os& os, DWORD processId) {
 
 } // namespace
 
-void PumpMessages() {
-    MSG message;
-    while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-        if (message.message != WM_QUIT) {
-            ::TranslateMessage(&message);
-            ::DispatchMessageA(&message);
-        }
-    }
-}
-
 void AddLiveRows(Table& table, const Settings& settings, DWORD modulesHelperId,
                  DWORD regionsHelperId) {
     sys::WindowsOs os;
@@ -84,7 +77,7 @@ void AddLiveRows(Table& table, const Settings& settings, DWORD modulesHelperId,
                                 " processes",
                             refresh, kRatioGoal));
 
-    int row = RowOf(form, modulesHelperId);
+    int row = ListedRowOf(form, modulesHelperId);
     CheckSelection(form, row, modulesHelperId);
     Paired selection = TimePaired(
         settings.runs, 3, [&] { form.GetInfoForProcess(row + 1); },

@@ -5,10 +5,10 @@
 // Exits 1 when a helper or a check fails (nothing is measured then), 0 otherwise;
 // missed goals show in the table.
 
-#include "bench/helper_process.h"
-#include "bench/owned_handle.h"
 #include "bench/region_pattern.h"
 #include "bench/rows.h"
+#include "tests/kit/helper_process.h"
+#include "tests/kit/programs.h"
 
 #include <commctrl.h>
 #include <windows.h>
@@ -23,6 +23,9 @@ namespace {
 
 constexpr int kRegions = 5000;
 constexpr int kMinimumModuleCopies = 100;
+
+using testkit::HelperProcess;
+using testkit::OwnFolder;
 
 struct Options {
     bench::Settings settings;
@@ -40,7 +43,7 @@ bool HasPrefix(const char* text, const char* prefix, const char** rest) {
 
 Options ParseOptions(int argc, char** argv) {
     Options options;
-    options.settings.viewerPath = bench::OwnFolder() + "..\\velmora.exe";
+    options.settings.viewerPath = OwnFolder() + "..\\velmora.exe";
     for (int i = 1; i < argc; ++i) {
         const char* value = nullptr;
         if (std::strcmp(argv[i], "--quick") == 0) {
@@ -66,11 +69,11 @@ bool Wanted(const Options& options, const char* part) {
 }
 
 std::string HelperCommand(const std::string& arguments) {
-    return "\"" + bench::OwnFolder() + "velmora_bench_helper.exe\" " + arguments;
+    return "\"" + OwnFolder() + "velmora_bench_helper.exe\" " + arguments;
 }
 
-void CheckModuleHelper(const bench::HelperProcess& helper) {
-    bench::OwnedHandle process(
+void CheckModuleHelper(const HelperProcess& helper) {
+    testkit::UniqueHandle process(
         ::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, helper.Id()));
     int copies = bench::CountModuleCopies(process.Get());
     if (copies < kMinimumModuleCopies) {
@@ -82,7 +85,7 @@ void CheckModuleHelper(const bench::HelperProcess& helper) {
                  copies);
 }
 
-void CheckRegionHelper(const bench::HelperProcess& helper) {
+void CheckRegionHelper(const HelperProcess& helper) {
     bench::RegionBlock block;
     unsigned long long base = 0;
     unsigned long long bytes = 0;
@@ -102,10 +105,10 @@ void CheckRegionHelper(const bench::HelperProcess& helper) {
 }
 
 void AddLiveRows(bench::Table& table, const Options& options) {
-    bench::HelperProcess modules(HelperCommand("modules \"" + bench::OwnFolder() + "modules\" " +
-                                               std::to_string(VELMORA_BENCH_MODULES)));
+    HelperProcess modules(HelperCommand("modules \"" + OwnFolder() + "modules\" " +
+                                        std::to_string(VELMORA_BENCH_MODULES)));
     CheckModuleHelper(modules);
-    bench::HelperProcess regions(HelperCommand("regions " + std::to_string(kRegions)));
+    HelperProcess regions(HelperCommand("regions " + std::to_string(kRegions)));
     CheckRegionHelper(regions);
     bench::AddLiveRows(table, options.settings, modules.Id(), regions.Id());
 }

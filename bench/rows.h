@@ -36,7 +36,4 @@ void AddListFillRows(Table& table, const Settings& settings);
 // The real velmora.exe from process start to a painted process list, and the exe's size.
 void AddStartupRows(Table& table, const Settings& settings);
 
-// Dispatches whatever is queued for this thread's windows.
-void PumpMessages();
-
 } // namespace bench

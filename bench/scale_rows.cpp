@@ -6,11 +6,14 @@
 #include "main_window/process_snapshot.h"
 #include "memory_map/frm_mem_map.h"
 #include "memory_map/region_walk.h"
+#include "tests/kit/messages.h"
 
 #include <stdexcept>
 #include <vector>
 
 namespace bench {
+
+using testkit::PumpMessages;
 
 namespace {
 

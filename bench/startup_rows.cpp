@@ -2,10 +2,9 @@
 // and has been painted, watched from this process. And the product exe's size.
 
 #include "app/uncaught_error.h"
-#include "bench/helper_process.h"
 #include "bench/rows.h"
 #include "main_window/main_layout.h"
-#include "tests/programs.h"
+#include "tests/kit/programs.h"
 
 #include <stdexcept>
 #include <vector>
@@ -91,7 +90,7 @@ Summary WarmStarts(const Settings& settings, const std::string& path) {
 void AddStartupRows(Table& table, const Settings& settings) {
     Summary viewer = WarmStarts(settings, settings.viewerPath);
     table.Add(TimeRow("Start-up to painted process list (warm)", viewer, kStartupGoalMs));
-    Summary bare = WarmStarts(settings, OwnFolder() + "velmora_bench_bare_window.exe");
+    Summary bare = WarmStarts(settings, testkit::OwnFolder() + "velmora_bench_bare_window.exe");
     table.Add(InfoRow("Start-up of the same window without its queries (warm)", bare,
                       "the floor under the row above"));
     if (settings.productExeBytes > 0) {

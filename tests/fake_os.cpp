@@ -107,6 +107,15 @@ DWORD FakeOs::CopyName(const std::string& text, LPSTR buffer, DWORD size) {
     return length;
 }
 
+// As GetDateFormatA and GetTimeFormatA answer: the length with the NUL, and with
+// no buffer only that.
+int FakeOs::CopyDateOrTime(const char* text, LPSTR buffer, int size) {
+    if (size == 0) {
+        return static_cast<int>(std::strlen(text)) + 1;
+    }
+    return static_cast<int>(CopyName(text, buffer, static_cast<DWORD>(size))) + 1;
+}
+
 HANDLE FakeOs::OpenProcess(DWORD access, BOOL, DWORD pid) {
     openAccessMasks.push_back(access);
     if (Enter("OpenProcess")) {
@@ -257,10 +266,7 @@ int FakeOs::GetDateFormatA(LCID, DWORD, const SYSTEMTIME* time, LPCSTR, LPSTR bu
     }
     char text[32];
     std::snprintf(text, sizeof text, "%02u/%02u/%04u", time->wMonth, time->wDay, time->wYear);
-    if (size == 0) {
-        return static_cast<int>(std::strlen(text)) + 1;
-    }
-    return static_cast<int>(CopyName(text, buffer, static_cast<DWORD>(size))) + 1;
+    return CopyDateOrTime(text, buffer, size);
 }
 
 int FakeOs::GetTimeFormatA(LCID, DWORD, const SYSTEMTIME* time, LPCSTR, LPSTR buffer, int size) {
@@ -269,10 +275,7 @@ int FakeOs::GetTimeFormatA(LCID, DWORD, const SYSTEMTIME* time, LPCSTR, LPSTR bu
     }
     char text[32];
     std::snprintf(text, sizeof text, "%02u:%02u:%02u", time->wHour, time->wMinute, time->wSecond);
-    if (size == 0) {
-        return static_cast<int>(std::strlen(text)) + 1;
-    }
-    return static_cast<int>(CopyName(text, buffer, static_cast<DWORD>(size))) + 1;
+    return CopyDateOrTime(text, buffer, size);
 }
 
 BOOL FakeOs::EnumProcesses(DWORD* ids, DWORD bytes, DWORD* bytesReturned) {
@@ -338,8 +341,9 @@ BOOL FakeOs::QueryFullProcessImageNameA(HANDLE handle, DWORD, LPSTR buffer, DWOR
     return TRUE;
 }
 
-DWORD FakeOs::GetModuleBaseNameA(HANDLE process, HMODULE module, LPSTR buffer, DWORD size) {
-    if (Enter("GetModuleBaseNameA")) {
+DWORD FakeOs::CopyModuleText(const char* call, HANDLE process, HMODULE module,
+                             std::string Module::*text, LPSTR buffer, DWORD size) {
+    if (Enter(call)) {
         return 0;
     }
     const Module* found = ModuleOf(process, module);
@@ -347,19 +351,15 @@ DWORD FakeOs::GetModuleBaseNameA(HANDLE process, HMODULE module, LPSTR buffer, D
         lastError_ = ERROR_INVALID_HANDLE;
         return 0;
     }
-    return CopyName(found->name, buffer, size);
+    return CopyName(found->*text, buffer, size);
+}
+
+DWORD FakeOs::GetModuleBaseNameA(HANDLE process, HMODULE module, LPSTR buffer, DWORD size) {
+    return CopyModuleText("GetModuleBaseNameA", process, module, &Module::name, buffer, size);
 }
 
 DWORD FakeOs::GetModuleFileNameExA(HANDLE process, HMODULE module, LPSTR buffer, DWORD size) {
-    if (Enter("GetModuleFileNameExA")) {
-        return 0;
-    }
-    const Module* found = ModuleOf(process, module);
-    if (found == nullptr) {
-        lastError_ = ERROR_INVALID_HANDLE;
-        return 0;
-    }
-    return CopyName(found->path, buffer, size);
+    return CopyModuleText("GetModuleFileNameExA", process, module, &Module::path, buffer, size);
 }
 
 BOOL FakeOs::GetModuleInformation(HANDLE process, HMODULE module, MODULEINFO* info, DWORD size) {
@@ -404,8 +404,9 @@ BOOL FakeOs::EnumDeviceDrivers(LPVOID* bases, DWORD bytes, DWORD* bytesNeeded) {
     return TRUE;
 }
 
-DWORD FakeOs::GetDeviceDriverBaseNameA(LPVOID base, LPSTR buffer, DWORD size) {
-    if (Enter("GetDeviceDriverBaseNameA")) {
+DWORD FakeOs::CopyDriverText(const char* call, LPVOID base, std::string Driver::*text, LPSTR buffer,
+                             DWORD size) {
+    if (Enter(call)) {
         return 0;
     }
     const Driver* driver = DriverAt(base);
@@ -413,19 +414,15 @@ DWORD FakeOs::GetDeviceDriverBaseNameA(LPVOID base, LPSTR buffer, DWORD size) {
         lastError_ = ERROR_INVALID_PARAMETER;
         return 0;
     }
-    return CopyName(driver->name, buffer, size);
+    return CopyName(driver->*text, buffer, size);
+}
+
+DWORD FakeOs::GetDeviceDriverBaseNameA(LPVOID base, LPSTR buffer, DWORD size) {
+    return CopyDriverText("GetDeviceDriverBaseNameA", base, &Driver::name, buffer, size);
 }
 
 DWORD FakeOs::GetDeviceDriverFileNameA(LPVOID base, LPSTR buffer, DWORD size) {
-    if (Enter("GetDeviceDriverFileNameA")) {
-        return 0;
-    }
-    const Driver* driver = DriverAt(base);
-    if (driver == nullptr) {
-        lastError_ = ERROR_INVALID_PARAMETER;
-        return 0;
-    }
-    return CopyName(driver->path, buffer, size);
+    return CopyDriverText("GetDeviceDriverFileNameA", base, &Driver::path, buffer, size);
 }
 
 DWORD FakeOs::GetFileVersionInfoSizeA(LPCSTR path, DWORD* handle) {

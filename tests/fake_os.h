@@ -190,6 +190,12 @@ private:
     const Module* ModuleOf(HANDLE process, HMODULE module);
     const Driver* DriverAt(LPVOID base);
     DWORD CopyName(const std::string& text, LPSTR buffer, DWORD size);
+    int CopyDateOrTime(const char* text, LPSTR buffer, int size);
+    // The two name calls of modules and of drivers: `call` copies `text` of the one found.
+    DWORD CopyModuleText(const char* call, HANDLE process, HMODULE module,
+                         std::string Module::*text, LPSTR buffer, DWORD size);
+    DWORD CopyDriverText(const char* call, LPVOID base, std::string Driver::*text, LPSTR buffer,
+                         DWORD size);
 
     DWORD lastError_ = 0;
     std::multimap<std::string, Failure> failures_;

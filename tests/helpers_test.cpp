@@ -1,6 +1,7 @@
 #include "system/bas_enum_procs.h"
 #include "system/windows_os.h"
 #include "tests/fake_os.h"
+#include "tests/kit/text.h"
 
 #include <gtest/gtest.h>
 
@@ -9,17 +10,10 @@
 using basEnumProcs::GetErrorText;
 using basEnumProcs::RaiseWinError;
 using basEnumProcs::StripNul;
+using testkit::EndsWith;
+using testkit::StartsWith;
 
 namespace {
-
-bool StartsWith(const std::string& text, const std::string& prefix) {
-    return text.compare(0, prefix.size(), prefix) == 0;
-}
-
-bool EndsWith(const std::string& text, const std::string& tail) {
-    return text.size() >= tail.size() &&
-           text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
-}
 
 // Wine's message wording differs from Windows', so only the structure is compared.
 TEST(ErrorTextOnTheRealSystem, PrefixesAndNoClosingLineBreak) {

@@ -1,7 +1,7 @@
 // The real main window, created in this test program over the fake system.
 
 #include "main_window/frm_enum_procs.h"
-#include "tests/fake_os.h"
+#include "tests/kit/main_window_fixture.h"
 
 #include <gtest/gtest.h>
 
@@ -11,32 +11,18 @@
 #include <memory>
 #include <utility>
 
-using main_window::frmEnumProcs;
 using main_window::MainControl;
 
 namespace {
-
-void PumpMessages() {
-    MSG message;
-    while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-        if (message.message == WM_QUIT) {
-            ::PostQuitMessage(static_cast<int>(message.wParam)); // leave it for QuitPosted
-            return;
-        }
-        ::TranslateMessage(&message);
-        ::DispatchMessageA(&message);
-    }
-}
 
 bool QuitPosted() {
     MSG message;
     return ::PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != FALSE;
 }
 
-class MainWindowTest : public ::testing::Test {
+class MainWindowTest : public ::testing::Test, protected testkit::FakeMainWindow {
 protected:
     void SetUp() override {
-        QuitPosted();
         os.processes[0] = fake::MakeProcess("x", "x");
         os.processes[0].openError = ERROR_INVALID_PARAMETER;
         os.processes[412] = fake::MakeProcess("editor.exe", "C:\\Apps\\editor.exe");
@@ -44,35 +30,13 @@ protected:
         os.processes[1234] = fake::MakeProcess("secret.exe", "C:\\secret.exe");
         os.processes[1234].openError = ERROR_ACCESS_DENIED;
     }
-    void TearDown() override {
-        form.reset();
-        QuitPosted();
-    }
 
-    frmEnumProcs& Open() {
-        form = std::make_unique<frmEnumProcs>(os, ::GetModuleHandleA(nullptr));
-        form->Show();
-        PumpMessages();
-        return *form;
-    }
-    HWND Get(MainControl control) { return form->Control(control); }
-    std::string Text(MainControl control) { return app::GetText(Get(control)); }
-    std::vector<std::string> Rows(MainControl list) {
-        std::vector<std::string> rows;
-        for (int i = 0; i < app::RowCount(Get(list)); ++i) {
-            rows.push_back(app::RowText(Get(list), i));
-        }
-        return rows;
-    }
     RECT PixelRect(MainControl control) {
         RECT box;
         ::GetWindowRect(Get(control), &box);
         ::MapWindowPoints(nullptr, form->Handle(), reinterpret_cast<POINT*>(&box), 2);
         return box;
     }
-
-    fake::FakeOs os;
-    std::unique_ptr<frmEnumProcs> form;
 };
 
 TEST_F(MainWindowTest, LaidOutInTwipsWithAFixedDialogFrame) {
@@ -181,9 +145,7 @@ TEST_F(MainWindowTest, RefreshRebuildsTheListAndKeepsTheStatusText) {
     EXPECT_EQ(Text(MainControl::txtStatus), "C:\\Apps\\editor.exe");
     os.processes.erase(36);
     os.processes[40] = fake::MakeProcess("new.exe", "C:\\new.exe", IDLE_PRIORITY_CLASS);
-    ::SendMessageA(form->Handle(), WM_COMMAND,
-                   MAKEWPARAM(main_window::ControlId(MainControl::cmdRefresh), BN_CLICKED),
-                   reinterpret_cast<LPARAM>(Get(MainControl::cmdRefresh)));
+    Click(MainControl::cmdRefresh);
     EXPECT_EQ(Rows(MainControl::lstProcesses),
               (std::vector<std::string>{"0 - Idle Process ()", "40 - new.exe (idle)",
                                         "412 - editor.exe (normal)", "1234 -  ()"}));
@@ -225,9 +187,7 @@ TEST_F(MainWindowTest, OnlyActivationsFromTheProgramsOwnFormsRefresh) {
 TEST_F(MainWindowTest, ExitPromptAnsweredOkOpensThePublisherPage) {
     Open();
     os.messageBoxAnswers = {IDOK};
-    ::SendMessageA(form->Handle(), WM_COMMAND,
-                   MAKEWPARAM(main_window::ControlId(MainControl::cmdExit), BN_CLICKED),
-                   reinterpret_cast<LPARAM>(Get(MainControl::cmdExit)));
+    Click(MainControl::cmdExit);
     ASSERT_EQ(os.messageBoxes.size(), 1u);
     const fake::MessageBoxCall& box = os.messageBoxes[0];
     EXPECT_EQ(box.caption, "More Freeware");
@@ -285,9 +245,7 @@ TEST_F(MainWindowTest, FailedEnumerationEndsTheProgramThroughTheErrorReport) {
     ASSERT_EQ(app::RowCount(Get(MainControl::lstProcesses)), 4);
     os.processes[40] = fake::MakeProcess("new.exe", "C:\\new.exe");
     os.Fail("EnumProcesses", ERROR_ACCESS_DENIED);
-    ::SendMessageA(form->Handle(), WM_COMMAND,
-                   MAKEWPARAM(main_window::ControlId(MainControl::cmdRefresh), BN_CLICKED),
-                   reinterpret_cast<LPARAM>(Get(MainControl::cmdRefresh)));
+    Click(MainControl::cmdRefresh);
     ASSERT_EQ(os.messageBoxes.size(), 1u);
     EXPECT_EQ(os.messageBoxes[0].caption, "Velmora Process Viewer");
     EXPECT_NE(os.messageBoxes[0].text.find("-2147192499"), std::string::npos);

@@ -6,6 +6,7 @@
 #include "memory_map/region_walk.h"
 #include "system/bas_enum_procs.h"
 #include "tests/fake_os.h"
+#include "tests/kit/messages.h"
 
 #include <gtest/gtest.h>
 
@@ -58,10 +59,7 @@ void LookAtTheMap() {
     seen.mapText = ControlText(map, MapControl::txtMemMap);
     seen.freeText = ControlText(map, MapControl::txtFree);
     ::GetWindowRect(map, &seen.frame);
-    HWND mapButton = ::GetDlgItem(map, memory_map::MapControlId(MapControl::cmdMap));
-    ::SendMessageA(map, WM_COMMAND,
-                   MAKEWPARAM(memory_map::MapControlId(MapControl::cmdMap), BN_CLICKED),
-                   reinterpret_cast<LPARAM>(mapButton));
+    testkit::SendClick(::GetDlgItem(map, memory_map::MapControlId(MapControl::cmdMap)));
     seen.captionAfterMap = app::GetText(map);
     if (closeWithButton) {
         ::PostMessageA(::GetDlgItem(map, memory_map::MapControlId(MapControl::cmdClose)), BM_CLICK,

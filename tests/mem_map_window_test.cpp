@@ -4,6 +4,7 @@
 #include "memory_map/region_walk.h"
 #include "system/bas_enum_procs.h"
 #include "tests/fake_os.h"
+#include "tests/kit/messages.h"
 
 #include <gtest/gtest.h>
 
@@ -11,17 +12,9 @@
 
 using memory_map::frmMemMap;
 using memory_map::MapControl;
+using testkit::PumpMessages;
 
 namespace {
-
-void Drain() {
-    MSG message;
-    while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-        if (message.message != WM_QUIT) {
-            ::DispatchMessageA(&message);
-        }
-    }
-}
 
 class MemMapWindowTest : public ::testing::Test {
 protected:
@@ -38,11 +31,11 @@ protected:
         form = std::make_unique<frmMemMap>(os, ::GetModuleHandleA(nullptr));
         form->Create(nullptr);
         ::ShowWindow(form->Handle(), SW_SHOWNORMAL);
-        Drain();
+        PumpMessages();
     }
     void TearDown() override {
         form.reset();
-        Drain();
+        PumpMessages();
     }
     std::string Caption() { return app::GetText(form->Handle()); }
     std::string Text(MapControl control) { return app::GetText(form->Control(control)); }

@@ -2,7 +2,8 @@
 // fake system, read back from the controls and the bar's pixels.
 
 #include "main_window/frm_enum_procs.h"
-#include "tests/fake_os.h"
+#include "tests/kit/main_window_fixture.h"
+#include "tests/kit/messages.h"
 
 #include <gtest/gtest.h>
 
@@ -10,8 +11,8 @@
 #include <memory>
 #include <vector>
 
-using main_window::frmEnumProcs;
 using main_window::MainControl;
+using testkit::PumpMessages;
 
 namespace {
 
@@ -21,16 +22,7 @@ constexpr COLORREF kRed = RGB(255, 0, 0);
 constexpr COLORREF kBlue = RGB(0, 0, 255);
 constexpr COLORREF kWhite = RGB(255, 255, 255);
 
-void Drain() {
-    MSG message;
-    while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-        if (message.message != WM_QUIT) {
-            ::DispatchMessageA(&message);
-        }
-    }
-}
-
-class DetailsTest : public ::testing::Test {
+class DetailsTest : public ::testing::Test, protected testkit::FakeMainWindow {
 protected:
     void SetUp() override {
         fake::Process editor = fake::MakeProcess("editor.exe", "C:\\Apps\\editor.exe");
@@ -50,29 +42,10 @@ protected:
         os.processes[600] = fake::MakeProcess("locked.exe", "C:\\locked.exe");
         os.drivers = {{0x80000000u, "ntoskrnl.exe", "\\SystemRoot\\ntoskrnl.exe"},
                       {0xF7A5C000u, "k.sys", "\\SystemRoot\\k.sys"}};
-        form = std::make_unique<frmEnumProcs>(os, ::GetModuleHandleA(nullptr));
-        form->Show();
-        Drain();
+        Open();
         form->cmdRefresh_Click(); // whether or not the system activated the window
     }
-    void TearDown() override {
-        form.reset();
-        Drain();
-    }
 
-    void Select(MainControl list, int row) {
-        ::SendMessageA(Get(list), LB_SETCURSEL, static_cast<WPARAM>(row), 0);
-        ::SendMessageA(form->Handle(), WM_COMMAND,
-                       MAKEWPARAM(main_window::ControlId(list), LBN_SELCHANGE),
-                       reinterpret_cast<LPARAM>(Get(list)));
-    }
-    int RowOf(DWORD pid) {
-        const auto& ids = form->Snapshot().lPIDs;
-        return static_cast<int>(std::find(ids.begin(), ids.end(), static_cast<int32_t>(pid)) -
-                                ids.begin());
-    }
-    HWND Get(MainControl control) { return form->Control(control); }
-    std::string Text(MainControl control) { return app::GetText(Get(control)); }
     int Px(int twips) { return form->Scale().ToPixels(twips); }
     // The pixel at the middle height of the bar, `twips` from the client's left edge.
     COLORREF BarAt(int twipsX, int twipsY = 8040 + 600) {
@@ -129,9 +102,6 @@ protected:
                 app::SelectedRow(Get(MainControl::lstDrivers)),
                 BarPicture()};
     }
-
-    fake::FakeOs os;
-    std::unique_ptr<frmEnumProcs> form;
 };
 
 TEST_F(DetailsTest, SelectingAProcessShowsPathCountersAndModules) {
@@ -267,7 +237,7 @@ TEST_F(DetailsTest, BarShowsModulesAndDriversAtTheirScaledAddresses) {
 TEST_F(DetailsTest, BarSurvivesBeingCoveredAndRepainted) {
     Select(MainControl::lstProcesses, RowOf(412));
     Select(MainControl::lstModules, 1);
-    Drain();
+    PumpMessages();
     sys::WindowDc window(form->Handle());
     auto onScreen = [&] {
         return BarArea([&](int x, int y) { return ::GetPixel(window.Get(), x, y); });
@@ -284,7 +254,7 @@ TEST_F(DetailsTest, BarSurvivesBeingCoveredAndRepainted) {
                           form->Handle(), nullptr, nullptr, nullptr);
     ASSERT_NE(cover, nullptr);
     ::SetWindowPos(cover, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    Drain();
+    PumpMessages();
     EXPECT_EQ(::GetPixel(window.Get(), bar.left + 1, bar.top + 1), kWhite);
     ::DestroyWindow(cover);
     RECT exposed{};
@@ -292,7 +262,7 @@ TEST_F(DetailsTest, BarSurvivesBeingCoveredAndRepainted) {
     RECT both;
     ::UnionRect(&both, &exposed, &bar);
     EXPECT_TRUE(::EqualRect(&both, &exposed)); // the whole bar is to be repainted
-    Drain();
+    PumpMessages();
     EXPECT_EQ(onScreen(), before);
 }
 
@@ -380,9 +350,7 @@ TEST_F(DetailsTest, EachRefreshRebuildsTheDriverListAndAFailureKeepsIt) {
     int snapshots = os.calls["EnumProcesses"];
     os.Fail("EnumDeviceDrivers", ERROR_ACCESS_DENIED);
     // Through the window procedure, whose boundary reports what was raised.
-    ::SendMessageA(form->Handle(), WM_COMMAND,
-                   MAKEWPARAM(main_window::ControlId(MainControl::cmdRefresh), BN_CLICKED),
-                   reinterpret_cast<LPARAM>(Get(MainControl::cmdRefresh)));
+    Click(MainControl::cmdRefresh);
     ASSERT_EQ(os.messageBoxes.size(), 1u);
     EXPECT_EQ(os.messageBoxes[0].caption, "Velmora Process Viewer");
     EXPECT_EQ(app::RowText(Get(MainControl::lstDrivers), 0), "x.sys @ 0000 A000");

@@ -6,6 +6,7 @@
 #include "tests/blackbox/remote_window.h"
 #include "tests/blackbox/row_text.h"
 #include "tests/blackbox/system_view.h"
+#include "tests/blackbox/viewed_helper.h"
 #include "tests/blackbox/viewer_session.h"
 
 #include "res/version.h"
@@ -21,16 +22,11 @@ namespace {
 
 using main_window::MainControl;
 
-class ProcessDetails : public ::testing::Test {
+class ProcessDetails : public ViewedHelper {
 protected:
     void SetUp() override {
-        helper = std::make_unique<HelperProcess>();
-        viewer = std::make_unique<ViewerSession>();
+        ViewedHelper::SetUp();
         viewer->SelectProcess(helper->Id());
-    }
-    void TearDown() override {
-        viewer.reset(); // the viewer first: it holds the helper open
-        helper.reset();
     }
 
     std::vector<ModuleRow> ModuleRows() const {
@@ -44,9 +40,6 @@ protected:
         }
         return modules;
     }
-
-    std::unique_ptr<HelperProcess> helper;
-    std::unique_ptr<ViewerSession> viewer;
 };
 
 void ExpectNumberAfter(const std::string& label, const std::string& prefix) {

@@ -1,52 +1,22 @@
 #pragma once
-// The helper: this test program started again with --helper. It lays out memory
-// the viewer's map must show, then waits until the test program ends (at most
-// five minutes) or is ended by it.
+// The helper the black-box tests inspect: this test program started again, with
+// the known memory of the kit's helper laid out and its image at kHelperImageBase
+// (set by the linker flags of the test program).
 
-#include "tests/blackbox/win32_handles.h"
-#include "tests/programs.h"
-
-#include <windows.h>
-
-#include <cstdint>
-#include <string>
+#include "tests/kit/helper_process.h"
+#include "tests/kit/programs.h"
 
 namespace blackbox {
 
-inline constexpr char kHelperFlag[] = "--helper";
-
-// Where the helper's image lies: set by the linker flags of the test program.
-inline constexpr uintptr_t kHelperImageBase = 0x400000;
-inline constexpr uintptr_t kCommittedBase = 0x20000000;
-inline constexpr SIZE_T kCommittedBytes = 0x30000;
-inline constexpr uintptr_t kReservedBase = 0x21000000;
-inline constexpr SIZE_T kReservedBytes = 0x20000;
-
-// The helper's side: lays out its memory and waits for `parentId` to end.
-int RunHelper(DWORD parentId);
+using testkit::HelperProcess;
+using testkit::kCommittedBase;
+using testkit::kCommittedBytes;
+using testkit::kHelperImageBase;
+using testkit::kReservedBase;
+using testkit::kReservedBytes;
 
 // This test program's path and file name; the helper's are the same.
+using testkit::OwnExeName;
 using testkit::OwnExePath;
-std::string OwnExeName();
-
-// The test's side: starts a helper and waits until its memory is in place.
-class HelperProcess {
-public:
-    HelperProcess();
-    ~HelperProcess();
-    HelperProcess(const HelperProcess&) = delete;
-    HelperProcess& operator=(const HelperProcess&) = delete;
-
-    DWORD Id() const { return id_; }
-    HANDLE Handle() const { return process_.Get(); }
-    // Ends the helper and returns once it is gone.
-    void End();
-
-private:
-    bool MemoryInPlace() const;
-
-    UniqueHandle process_;
-    DWORD id_ = 0;
-};
 
 } // namespace blackbox

@@ -5,6 +5,7 @@
 #include "tests/blackbox/helper_process.h"
 #include "tests/blackbox/memory_map_window.h"
 #include "tests/blackbox/remote_window.h"
+#include "tests/blackbox/viewed_helper.h"
 #include "tests/blackbox/viewer_session.h"
 
 #include <gtest/gtest.h>
@@ -55,17 +56,8 @@ std::vector<HWND> MapControls(HWND map, std::initializer_list<MapControl> contro
     return windows;
 }
 
-class Keyboard : public ::testing::Test {
+class Keyboard : public ViewedHelper {
 protected:
-    void SetUp() override {
-        helper = std::make_unique<HelperProcess>();
-        viewer = std::make_unique<ViewerSession>();
-    }
-    void TearDown() override {
-        viewer.reset(); // the viewer first: it holds the helper open
-        helper.reset();
-    }
-
     HWND Get(MainControl control) const { return viewer->Control(control); }
     void SelectHelper() {
         viewer->SelectProcess(helper->Id());
@@ -77,9 +69,6 @@ protected:
         ::PostMessageW(prompt, WM_COMMAND, IDCANCEL, 0);
         return ::WaitForSingleObject(viewer->Process(), kStepTimeoutMs) == WAIT_OBJECT_0;
     }
-
-    std::unique_ptr<HelperProcess> helper;
-    std::unique_ptr<ViewerSession> viewer;
 };
 
 TEST_F(Keyboard, RefreshAndF5RebuildTheListAndExitEndsThroughThePrompt) {

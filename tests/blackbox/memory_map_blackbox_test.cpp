@@ -6,6 +6,7 @@
 #include "tests/blackbox/remote_window.h"
 #include "tests/blackbox/row_text.h"
 #include "tests/blackbox/system_view.h"
+#include "tests/blackbox/viewed_helper.h"
 #include "tests/blackbox/viewer_session.h"
 
 #include <gtest/gtest.h>
@@ -79,11 +80,10 @@ const std::string* LineStartingWith(const std::vector<std::string>& lines,
     return nullptr;
 }
 
-class MemoryMap : public ::testing::Test {
+class MemoryMap : public ViewedHelper {
 protected:
     void SetUp() override {
-        helper = std::make_unique<HelperProcess>();
-        viewer = std::make_unique<ViewerSession>();
+        ViewedHelper::SetUp();
         viewer->SelectProcess(helper->Id());
         map = std::make_unique<MemoryMapWindow>(*viewer);
         map->MapAll(OwnExeName());
@@ -91,12 +91,9 @@ protected:
     }
     void TearDown() override {
         map.reset();
-        viewer.reset();
-        helper.reset();
+        ViewedHelper::TearDown();
     }
 
-    std::unique_ptr<HelperProcess> helper;
-    std::unique_ptr<ViewerSession> viewer;
     std::unique_ptr<MemoryMapWindow> map;
     std::vector<std::string> fullMap;
 };

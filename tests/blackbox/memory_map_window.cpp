@@ -2,6 +2,7 @@
 
 #include "tests/blackbox/remote_window.h"
 #include "tests/blackbox/row_text.h"
+#include "tests/kit/handles.h"
 
 #include <stdexcept>
 
@@ -9,6 +10,7 @@ namespace blackbox {
 
 using main_window::MainControl;
 using memory_map::MapControl;
+using testkit::OpenClipboardScope;
 
 void EmptyTheClipboard() {
     OpenClipboardScope clipboard;
@@ -44,12 +46,7 @@ MemoryMapWindow::MemoryMapWindow(const ViewerSession& viewer) : viewer_(viewer) 
 }
 
 HWND MemoryMapWindow::Control(MapControl control) const {
-    HWND window = ::GetDlgItem(window_, memory_map::MapControlId(control));
-    if (window == nullptr) {
-        throw std::runtime_error("the memory map window has no control " +
-                                 std::to_string(memory_map::MapControlId(control)));
-    }
-    return window;
+    return ControlOf(window_, memory_map::MapControlId(control), "the memory map window");
 }
 
 // WM_GETTEXT of an edit control works across processes; the W form keeps it whole.

@@ -6,8 +6,6 @@ namespace blackbox {
 
 namespace {
 
-constexpr UINT kReplyTimeoutMs = 5000;
-
 std::string Narrow(const std::wstring& text) {
     if (text.empty()) {
         return std::string();
@@ -45,18 +43,13 @@ BOOL CALLBACK CollectBox(HWND window, LPARAM context) {
 
 } // namespace
 
-LRESULT SendOrThrow(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    DWORD_PTR result = 0;
-    if (::SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, kReplyTimeoutMs,
-                              &result) == 0) {
-        throw std::runtime_error("window " + std::to_string(reinterpret_cast<uintptr_t>(window)) +
-                                 " did not answer message " + std::to_string(message) +
-                                 " within 5 s (error " + std::to_string(::GetLastError()) + ")");
+HWND ControlOf(HWND window, int id, const std::string& windowName) {
+    HWND control = ::GetDlgItem(window, id);
+    if (control == nullptr) {
+        throw std::runtime_error(windowName + " has no control " + std::to_string(id));
     }
-    return static_cast<LRESULT>(result);
+    return control;
 }
-
-void WaitUntilIdle(HWND window) { SendOrThrow(window, WM_NULL, 0, 0); }
 
 std::string WindowText(HWND window) {
     auto length = SendOrThrow(window, WM_GETTEXTLENGTH, 0, 0);
@@ -120,22 +113,6 @@ std::vector<std::string> Rows(HWND list) {
 }
 
 int SelectedRow(HWND list) { return static_cast<int>(SendOrThrow(list, LB_GETCURSEL, 0, 0)); }
-
-// LB_SETCURSEL does not notify the parent; a click would.
-void SelectRow(HWND list, int row) {
-    if (SendOrThrow(list, LB_SETCURSEL, row, 0) == LB_ERR) {
-        throw std::runtime_error("could not select list row " + std::to_string(row));
-    }
-    SendOrThrow(::GetParent(list), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(list), LBN_SELCHANGE),
-                reinterpret_cast<LPARAM>(list));
-}
-
-// Posted, not sent: a handler that opens a modal window would hold a sent message.
-void PostClick(HWND button) {
-    if (button == nullptr || !::PostMessageW(button, BM_CLICK, 0, 0)) {
-        throw std::runtime_error("could not post a click to the button");
-    }
-}
 
 HWND FindTopWindow(DWORD processId, const std::string& caption, WindowKind kind) {
     HWND window = nullptr;

@@ -3,6 +3,8 @@
 // Every message is sent with a time limit, so a hung viewer fails a test instead
 // of hanging it.
 
+#include "tests/kit/messages.h"
+
 #include <windows.h>
 
 #include <optional>
@@ -14,12 +16,13 @@ namespace blackbox {
 inline constexpr char kMessageBoxClass[] = "#32770";
 inline constexpr int kMessageBoxTextId = 0xFFFF;
 
-// SendMessageTimeoutW; throws when the window does not answer within 5 s.
-LRESULT SendOrThrow(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+using testkit::PostClick;
+using testkit::SelectRow;
+using testkit::SendOrThrow;
+using testkit::WaitUntilIdle;
 
-// Returns once the window's thread has finished what it was doing and is back in
-// its message loop: messages from other threads are only taken there.
-void WaitUntilIdle(HWND window);
+// The control `id` of a window; throws when `windowName` has none.
+HWND ControlOf(HWND window, int id, const std::string& windowName);
 
 std::string WindowText(HWND window);
 std::string ClassOf(HWND window);
@@ -29,10 +32,6 @@ std::optional<std::string> TryRowText(HWND list, int row); // nullopt: no such r
 std::string RowText(HWND list, int row);
 std::vector<std::string> Rows(HWND list);
 int SelectedRow(HWND list);
-// Selects a row and tells the parent, as a click would.
-void SelectRow(HWND list, int row);
-
-void PostClick(HWND button);
 
 enum class WindowKind { Form, MessageBox };
 

@@ -2,6 +2,8 @@
 // Taking apart the texts the viewer shows: process rows "id - name (priority)",
 // module rows "name @ HEX: HEX (n)" and the tab-separated lines of the memory map.
 
+#include "tests/kit/text.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -19,13 +21,11 @@ struct ModuleRow {
 };
 std::optional<ModuleRow> ParseModuleRow(const std::string& row);
 
-std::vector<std::string> SplitLines(const std::string& text);  // at CR LF
-std::vector<std::string> SplitFields(const std::string& line); // at tabs
-
-// The decimal digits of a text, in order; "1,234 bytes" gives "1234".
-std::string DigitsOf(const std::string& text);
-bool EqualIgnoringCase(const std::string& a, const std::string& b);
-bool StartsWith(const std::string& text, const std::string& prefix);
-bool EndsWith(const std::string& text, const std::string& suffix);
+using testkit::DigitsOf;
+using testkit::EndsWith;
+using testkit::EqualIgnoringCase;
+using testkit::SplitFields;
+using testkit::SplitLines;
+using testkit::StartsWith;
 
 } // namespace blackbox

@@ -1,7 +1,7 @@
 #include "tests/blackbox/system_view.h"
 
 #include "tests/blackbox/row_text.h"
-#include "tests/blackbox/win32_handles.h"
+#include "tests/kit/handles.h"
 
 #include <psapi.h>
 
@@ -9,6 +9,8 @@
 #include <stdexcept>
 
 namespace blackbox {
+
+using testkit::UniqueHandle;
 
 namespace {
 

@@ -1,7 +1,7 @@
 // The black-box test program. Its modes:
 //   velmora_blackbox_tests --viewer=PATH [gtest flags]   the tests
 //   velmora_blackbox_tests --viewer=PATH --pose          poses windows for screenshots
-//   velmora_blackbox_tests --helper PARENT_ID            the helper process the tests inspect
+//   velmora_blackbox_tests --helper                      the helper process the tests inspect
 
 #include "tests/blackbox/helper_process.h"
 #include "tests/blackbox/pose.h"
@@ -9,7 +9,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -20,8 +19,8 @@ constexpr char kPoseFlag[] = "--pose";
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc >= 2 && std::strcmp(argv[1], blackbox::kHelperFlag) == 0) {
-        return blackbox::RunHelper(argc >= 3 ? std::strtoul(argv[2], nullptr, 10) : 0);
+    if (testkit::StartedAsHelper(argc, argv)) {
+        return testkit::ServeAsHelper(testkit::LayOutKnownMemory());
     }
     ::testing::InitGoogleTest(&argc, argv); // leaves only the arguments it does not know
     bool pose = false;

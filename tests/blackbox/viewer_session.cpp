@@ -21,6 +21,13 @@ std::string& StoredViewerPath() {
 
 bool Running(HANDLE process) { return ::WaitForSingleObject(process, 0) == WAIT_TIMEOUT; }
 
+// The viewer may have refilled the list since the row was read.
+void SelectListRow(HWND list, int row) {
+    if (!SelectRow(list, row)) {
+        throw std::runtime_error("could not select list row " + std::to_string(row));
+    }
+}
+
 } // namespace
 
 void SetViewerPath(const std::string& path) { StoredViewerPath() = WindowsPath(path); }
@@ -50,12 +57,7 @@ ViewerSession::ViewerSession(const std::string& exePath, const std::string& curr
 ViewerSession::~ViewerSession() { End(); }
 
 HWND ViewerSession::Control(MainControl control) const {
-    HWND window = ::GetDlgItem(main_, main_window::ControlId(control));
-    if (window == nullptr) {
-        throw std::runtime_error("the main window has no control " +
-                                 std::to_string(main_window::ControlId(control)));
-    }
-    return window;
+    return ControlOf(main_, main_window::ControlId(control), "the main window");
 }
 
 std::string ViewerSession::Text(MainControl control) const { return WindowText(Control(control)); }
@@ -125,7 +127,7 @@ void ViewerSession::SelectProcess(DWORD processId) {
     if (row < 0) {
         throw std::runtime_error("process " + std::to_string(processId) + " is not listed");
     }
-    SelectRow(Control(MainControl::lstProcesses), row);
+    SelectListRow(Control(MainControl::lstProcesses), row);
 }
 
 void ViewerSession::SelectModule(const std::string& moduleName) {
@@ -133,7 +135,7 @@ void ViewerSession::SelectModule(const std::string& moduleName) {
     for (size_t row = 0; row < rows.size(); ++row) {
         auto module = ParseModuleRow(rows[row]);
         if (module && EqualIgnoringCase(module->name, moduleName)) {
-            return SelectRow(Control(MainControl::lstModules), static_cast<int>(row));
+            return SelectListRow(Control(MainControl::lstModules), static_cast<int>(row));
         }
     }
     throw std::runtime_error("module " + moduleName + " is not listed");

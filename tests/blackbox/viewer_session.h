@@ -4,8 +4,8 @@
 
 #include "main_window/main_layout.h"
 #include "tests/blackbox/polling.h"
-#include "tests/blackbox/win32_handles.h"
-#include "tests/programs.h"
+#include "tests/kit/handles.h"
+#include "tests/kit/programs.h"
 
 #include <windows.h>
 
@@ -15,6 +15,7 @@
 
 namespace blackbox {
 
+using testkit::UniqueHandle;
 using testkit::WindowsPath;
 
 // The viewer's path, given on the command line (a Unix path is turned into Z:\...).

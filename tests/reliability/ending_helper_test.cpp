@@ -5,9 +5,10 @@
 #include "main_window/frm_enum_procs.h"
 #include "memory_map/frm_mem_map.h"
 #include "system/bas_enum_procs.h"
-#include "tests/reliability/helper_process.h"
+#include "tests/kit/helper_process.h"
+#include "tests/kit/main_window_fixture.h"
+#include "tests/kit/messages.h"
 #include "tests/reliability/observed_os.h"
-#include "tests/reliability/real_windows.h"
 
 #include <gtest/gtest.h>
 
@@ -19,9 +20,13 @@ namespace {
 
 using main_window::MainControl;
 using memory_map::MapControl;
+using testkit::HelperProcess;
+using testkit::PumpMessages;
+using testkit::RowOf;
+using testkit::SelectRow;
 
-constexpr char kHelperName[] = "velmora_reliability_helper.exe";
 constexpr char kOwnName[] = "velmora_real_reliability_tests.exe";
+constexpr const char* kHelperName = kOwnName; // this program, started again
 
 class EndingHelper : public ::testing::Test {
 protected:
@@ -53,7 +58,7 @@ protected:
 };
 
 TEST_F(EndingHelper, EndsBetweenTheIdEnumerationAndItsOpen) {
-    DWORD pid = helper.Pid();
+    DWORD pid = helper.Id();
     os.Before("OpenProcess", [&](int, DWORD asked) {
         if (asked == pid) {
             helper.End();
@@ -74,14 +79,14 @@ TEST_F(EndingHelper, EndsBetweenTheIdEnumerationAndItsOpen) {
 
 TEST_F(EndingHelper, EndsWhileSelectedAfterItsOpen) {
     auto form = OpenMainWindow();
-    int helperRow = RowOf(*form, helper.Pid());
+    int helperRow = RowOf(*form, helper.Id());
     ASSERT_GE(helperRow, 0);
     EXPECT_EQ(form->Snapshot().sProcNames[static_cast<size_t>(helperRow)], kHelperName);
     // This program's modules on screen first; then the helper ends once opened.
-    SelectRow(*form, MainControl::lstProcesses, RowOf(*form, ::GetCurrentProcessId()));
+    SelectRow(form->Control(MainControl::lstProcesses), RowOf(*form, ::GetCurrentProcessId()));
     ASSERT_GT(app::RowCount(form->Control(MainControl::lstModules)), 1);
     EndHelperBefore("GetProcessMemoryInfo");
-    SelectRow(*form, MainControl::lstProcesses, helperRow);
+    SelectRow(form->Control(MainControl::lstProcesses), helperRow);
     PumpMessages();
     std::string status = Text(*form, MainControl::txtStatus);
     std::printf("helper ended after its open: status \"%s\", modules \"%s\"\n", status.c_str(),
@@ -97,13 +102,13 @@ TEST_F(EndingHelper, EndsWhileSelectedAfterItsOpen) {
     // Its row again, now that the system has forgotten it: nothing opens.
     os.ClearHooks();
     ASSERT_TRUE(helper.WaitUntilForgotten());
-    SelectRow(*form, MainControl::lstProcesses, helperRow);
+    SelectRow(form->Control(MainControl::lstProcesses), helperRow);
     EXPECT_EQ(Text(*form, MainControl::lblModules), "No modules");
     EXPECT_EQ(Text(*form, MainControl::lblWorkingSet), "Working Set Size: ");
 }
 
 TEST_F(EndingHelper, EndsInTheMiddleOfItsMemoryMap) {
-    basEnumProcs::lMemMapProcessID = static_cast<int32_t>(helper.Pid());
+    basEnumProcs::lMemMapProcessID = static_cast<int32_t>(helper.Id());
     basEnumProcs::sMemMapProcessName = kHelperName;
     memory_map::frmMemMap map(os, ::GetModuleHandleA(nullptr));
     map.Create(nullptr);

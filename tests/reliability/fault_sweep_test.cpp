@@ -7,6 +7,8 @@
 // stays, every process handle opened is closed once, and each open asks for
 // query and read rights only.
 
+#include "tests/kit/messages.h"
+#include "tests/kit/text.h"
 #include "tests/reliability/scene.h"
 
 #include <gtest/gtest.h>
@@ -21,22 +23,11 @@ namespace {
 
 using main_window::MainControl;
 using memory_map::MapControl;
+using testkit::DigitsOf;
+using testkit::PumpMessages;
+using testkit::StartsWith;
 
 constexpr char kRunTimeError[] = "Run-time error ";
-
-bool StartsWith(const std::string& text, const std::string& head) {
-    return text.compare(0, head.size(), head) == 0;
-}
-
-std::string DigitsOf(const std::string& text) {
-    std::string digits;
-    for (char c : text) {
-        if (c >= '0' && c <= '9') {
-            digits += c;
-        }
-    }
-    return digits;
-}
 
 // --- refresh -------------------------------------------------------------
 
@@ -315,11 +306,11 @@ std::map<std::string, int> RunOnce(const Operation& operation, const Injection& 
     SCOPED_TRACE(std::string(operation.name) + " with " + injection.Describe());
     Scene scene;
     operation.prepare(scene);
-    DrainMessages();
+    PumpMessages();
     scene.os.ResetCounts();
     injection.Apply(scene.os);
     operation.run(scene);
-    bool quitSeen = DrainMessages();
+    bool quitSeen = PumpMessages();
     bool raised = RaisesOnPurpose(operation, injection);
     CheckUncaughtReport(scene, raised, quitSeen);
     EXPECT_EQ(quitSeen, raised || operation.ends);

@@ -3,6 +3,7 @@
 // 4 GB, regions near 2 GB and hostile version value lengths.
 
 #include "system/bas_enum_procs.h"
+#include "tests/kit/messages.h"
 #include "tests/reliability/scene.h"
 
 #include <gtest/gtest.h>
@@ -112,7 +113,7 @@ TEST(BadInput, ModuleBytesPastFourGigabytesInTheWindow) {
         EXPECT_EQ(scene.Text(MainControl::txtFilePath),
                   scene.form->Modules().sModulePaths[static_cast<size_t>(row)]);
     }
-    DrainMessages(); // the bar repaints
+    testkit::PumpMessages(); // the bar repaints
 }
 
 void ScriptLargeRegions(fake::FakeOs& os) {

@@ -1,6 +1,7 @@
 #include "tests/reliability/scene.h"
 
 #include "system/bas_enum_procs.h"
+#include "tests/kit/text.h"
 
 #include <gtest/gtest.h>
 
@@ -64,20 +65,6 @@ fake::VersionFile AlphaVersionFile() {
 
 } // namespace
 
-bool DrainMessages() {
-    bool quit = false;
-    MSG message;
-    while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-        if (message.message == WM_QUIT) {
-            quit = true;
-            continue;
-        }
-        ::TranslateMessage(&message);
-        ::DispatchMessageA(&message);
-    }
-    return quit;
-}
-
 Injection Injection::Everything() {
     Injection injection;
     injection.everything = true;
@@ -128,41 +115,12 @@ void ScriptTwoProcesses(fake::FakeOs& os) {
 }
 
 Scene::Scene(void (*script)(fake::FakeOs&)) {
-    DrainMessages();
     script(os);
-    form = std::make_unique<main_window::frmEnumProcs>(os, ::GetModuleHandleA(nullptr));
-    form->Show(SW_HIDE);
+    Open(SW_HIDE);
     form->cmdRefresh_Click();
 }
 
-Scene::~Scene() {
-    map.reset();
-    form.reset();
-    DrainMessages();
-}
-
-std::string Scene::Text(MainControl control) const { return app::GetText(Get(control)); }
-
-std::vector<std::string> Scene::Rows(MainControl list) const {
-    std::vector<std::string> rows;
-    for (int row = 0; row < app::RowCount(Get(list)); ++row) {
-        rows.push_back(app::RowText(Get(list), row));
-    }
-    return rows;
-}
-
-void Scene::Select(MainControl list, int row) {
-    ::SendMessageA(Get(list), LB_SETCURSEL, static_cast<WPARAM>(row), 0);
-    ::SendMessageA(form->Handle(), WM_COMMAND,
-                   MAKEWPARAM(main_window::ControlId(list), LBN_SELCHANGE),
-                   reinterpret_cast<LPARAM>(Get(list)));
-}
-
-void Scene::Click(MainControl button) {
-    ::SendMessageA(form->Handle(), WM_COMMAND,
-                   MAKEWPARAM(main_window::ControlId(button), BN_CLICKED),
-                   reinterpret_cast<LPARAM>(Get(button)));
-}
+Scene::~Scene() { map.reset(); } // the main window closes after it
 
 void Scene::OpenMap(DWORD pid, const std::string& name) {
     basEnumProcs::lMemMapProcessID = static_cast<int32_t>(pid);
@@ -177,23 +135,12 @@ std::string Scene::MapText(memory_map::MapControl control) const {
 
 std::vector<std::string> Scene::MapLines() const {
     std::string text = MapText(memory_map::MapControl::txtMemMap);
-    std::vector<std::string> lines;
-    size_t start = 0;
-    while (!text.empty()) {
-        size_t end = text.find("\r\n", start);
-        lines.push_back(text.substr(start, end - start));
-        if (end == std::string::npos) {
-            break;
-        }
-        start = end + 2;
-    }
-    return lines;
+    return text.empty() ? std::vector<std::string>() : testkit::SplitLines(text);
 }
 
 bool Scene::ShowedBox(const std::string& textStart) const {
     for (const fake::MessageBoxCall& box : os.messageBoxes) {
-        if (box.text.compare(0, textStart.size(), textStart) == 0 &&
-            box.caption == "Velmora Process Viewer") {
+        if (testkit::StartsWith(box.text, textStart) && box.caption == "Velmora Process Viewer") {
             return true;
         }
     }

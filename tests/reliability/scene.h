@@ -3,18 +3,14 @@
 // fake system with two processes, alpha (8) and beta (12), and one driver.
 // Windows stay hidden: nothing activates them, so no refresh runs unasked.
 
-#include "main_window/frm_enum_procs.h"
 #include "memory_map/frm_mem_map.h"
-#include "tests/fake_os.h"
+#include "tests/kit/main_window_fixture.h"
 
 #include <memory>
 #include <string>
 #include <vector>
 
 namespace reliability {
-
-// Dispatches every waiting message; tells whether WM_QUIT was among them.
-bool DrainMessages();
 
 // Which calls fail in a run, all with error 5 (access denied).
 struct Injection {
@@ -32,21 +28,14 @@ struct Injection {
 // Beta: two other modules and counters. One driver, disk.sys.
 void ScriptTwoProcesses(fake::FakeOs& os);
 
-class Scene {
+class Scene : public testkit::FakeMainWindow {
 public:
     // Scripts the fake (two processes unless `script` says otherwise), opens the
     // main window hidden and refreshes once.
     explicit Scene(void (*script)(fake::FakeOs&) = ScriptTwoProcesses);
     ~Scene();
-    Scene(const Scene&) = delete;
-    Scene& operator=(const Scene&) = delete;
 
-    HWND Get(main_window::MainControl control) const { return form->Control(control); }
-    std::string Text(main_window::MainControl control) const;
-    std::vector<std::string> Rows(main_window::MainControl list) const;
-    void Select(main_window::MainControl list, int row);
     void SelectProcess(int row) { Select(main_window::MainControl::lstProcesses, row); }
-    void Click(main_window::MainControl button);
 
     // A fresh memory map window for process `pid`, as the main window hands it over.
     void OpenMap(DWORD pid = 8, const std::string& name = "alpha.exe");
@@ -59,8 +48,6 @@ public:
     // None of alpha's module rows, counters or path on screen.
     void ExpectNothingOfAlpha() const;
 
-    fake::FakeOs os;
-    std::unique_ptr<main_window::frmEnumProcs> form;
     std::unique_ptr<memory_map::frmMemMap> map; // destroyed before its owner
 };
 

@@ -7,8 +7,8 @@
 #include "memory_map/frm_mem_map.h"
 #include "system/bas_enum_procs.h"
 #include "system/windows_os.h"
-#include "tests/reliability/helper_process.h"
-#include "tests/reliability/real_windows.h"
+#include "tests/kit/helper_process.h"
+#include "tests/kit/messages.h"
 #include "tests/reliability/resource_counts.h"
 #include "tests/reliability/soak_counts.h"
 
@@ -24,6 +24,7 @@ namespace reliability {
 namespace {
 
 using main_window::MainControl;
+using testkit::PumpMessages;
 
 // Growth a run may show without leaking: caches the system fills once.
 constexpr long kHandleSlack = 4;
@@ -96,7 +97,7 @@ private:
     void SelectSome(MainControl list, int i) {
         int rows = app::RowCount(form_.Control(list));
         if (rows > 0) {
-            SelectRow(form_, list, i % rows);
+            testkit::SelectRow(form_.Control(list), i % rows);
         }
     }
 
@@ -111,13 +112,13 @@ void Report(const char* when, const ResourceCounts& counts) {
 
 TEST(Soak, RefreshSelectAndMapCyclesHoldNoMoreResources) {
     SoakCounts counts = ChosenSoak();
-    HelperProcess helper;
+    testkit::HelperProcess helper;
     ASSERT_TRUE(helper.Running());
     BoxCloser boxes;
     auto soak = std::make_unique<Soak>();
     for (int i = 0; i < 3; ++i) { // the system's one-time caches fill here
         soak->Cycle(i);
-        soak->Map(helper.Pid());
+        soak->Map(helper.Id());
     }
     ResourceCounts before = CountResources();
     auto start = std::chrono::steady_clock::now();
@@ -125,7 +126,7 @@ TEST(Soak, RefreshSelectAndMapCyclesHoldNoMoreResources) {
     for (int i = 0; i < counts.cycles; ++i) {
         soak->Cycle(i);
         if (i % mapEvery == 0) {
-            soak->Map(i % 2 == 0 ? helper.Pid() : ::GetCurrentProcessId());
+            soak->Map(i % 2 == 0 ? helper.Id() : ::GetCurrentProcessId());
         }
     }
     double seconds =

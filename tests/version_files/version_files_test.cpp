@@ -4,13 +4,15 @@
 #include "system/version_summary.h"
 #include "system/windows_os.h"
 #include "tests/fake_os.h"
-#include "tests/programs.h"
+#include "tests/kit/programs.h"
+#include "tests/kit/text.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 
 using basEnumProcs::GetVersionSummary;
+using testkit::EndsWith;
 
 namespace {
 
@@ -25,11 +27,6 @@ std::string LocalYear(const std::string& path) {
     ::FileTimeToLocalFileTime(&data.ftLastWriteTime, &local);
     ::FileTimeToSystemTime(&local, &time);
     return std::to_string(time.wYear);
-}
-
-bool EndsWith(const std::string& text, const std::string& tail) {
-    return text.size() >= tail.size() &&
-           text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
 }
 
 class RealVersionFiles : public ::testing::Test {

@@ -17,7 +17,8 @@
 #include "system/handles.h"
 #include "system/version_summary.h"
 #include "system/windows_os.h"
-#include "tests/programs.h"
+#include "tests/kit/programs.h"
+#include "tests/kit/text.h"
 
 #include <gtest/gtest.h>
 
@@ -29,13 +30,8 @@ namespace {
 constexpr const char* kPlanted[] = {"version.dll", "psapi.dll"};
 constexpr char kOwnName[] = "velmora_planting_tests.exe";
 
+using testkit::Lower;
 using testkit::OwnFolder;
-
-std::string Lower(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(::tolower(c)); });
-    return text;
-}
 
 bool Exists(const std::string& path) {
     return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;

@@ -2,7 +2,7 @@
 // What the test and bench programs need of programs: where their own exe and
 // the viewer's are, and another program started with its handle owned.
 
-#include "tests/unique_handle.h"
+#include "tests/kit/handles.h"
 
 #include <windows.h>
 
@@ -23,6 +23,9 @@ inline std::string OwnFolder() {
     std::string path = OwnExePath();
     return path.substr(0, path.find_last_of("\\/") + 1);
 }
+
+// This program's file name: a helper started from it has the same.
+inline std::string OwnExeName() { return OwnExePath().substr(OwnFolder().size()); }
 
 // A Unix path as Wine's programs see it, through drive Z:.
 inline std::string WindowsPath(std::string path) {

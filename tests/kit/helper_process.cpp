@@ -1,34 +1,79 @@
-#include "bench/helper_process.h"
+#include "tests/kit/helper_process.h"
 
+#include "tests/kit/programs.h"
+
+#include <cstdio>
+#include <cstring>
 #include <stdexcept>
 
-namespace bench {
+namespace testkit {
 
 namespace {
 
 constexpr DWORD kReadyTimeoutMs = 60000;
 constexpr DWORD kExitTimeoutMs = 5000;
+constexpr DWORD kReadPollMs = 5;
+constexpr char kReady[] = "ready ";
 
 struct Pipe {
-    OwnedHandle read;
-    OwnedHandle write;
+    UniqueHandle read;
+    UniqueHandle write;
 };
 
-// Only `childEnd` is inherited: the child must not hold our ends, or its input
+// Only the child's end is inherited: the child must not hold ours, or its input
 // would never end.
 Pipe InheritablePipe(bool childReads) {
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
     HANDLE read = nullptr;
     HANDLE write = nullptr;
     if (!::CreatePipe(&read, &write, &inherit, 0)) {
-        throw std::runtime_error("CreatePipe failed, error " + std::to_string(::GetLastError()));
+        DWORD error = ::GetLastError();
+        throw std::runtime_error("CreatePipe failed, error " + std::to_string(error));
     }
-    Pipe pipe{OwnedHandle(read), OwnedHandle(write)};
+    Pipe pipe{UniqueHandle(read), UniqueHandle(write)};
     ::SetHandleInformation(childReads ? write : read, HANDLE_FLAG_INHERIT, 0);
     return pipe;
 }
 
+bool Reserve(uintptr_t base, SIZE_T bytes, DWORD type) {
+    return ::VirtualAlloc(reinterpret_cast<void*>(base), bytes, type, PAGE_READWRITE) != nullptr;
+}
+
+void WaitForInputToEnd() {
+    HANDLE input = ::GetStdHandle(STD_INPUT_HANDLE);
+    char buffer[64];
+    DWORD read = 0;
+    while (::ReadFile(input, buffer, sizeof buffer, &read, nullptr) && read > 0) {
+    }
+}
+
 } // namespace
+
+bool StartedAsHelper(int argc, char** argv) {
+    return argc >= 2 && std::strcmp(argv[1], kHelperFlag) == 0;
+}
+
+HelperLayout LayOutKnownMemory() {
+    if (!Reserve(kCommittedBase, kCommittedBytes, MEM_RESERVE | MEM_COMMIT) ||
+        !Reserve(kReservedBase, kReservedBytes, MEM_RESERVE)) {
+        DWORD error = ::GetLastError();
+        return {false, "the known memory could not be laid out, error " + std::to_string(error)};
+    }
+    return {true, "known memory"};
+}
+
+int ServeAsHelper(const HelperLayout& layout) {
+    std::printf("%s %s\n", layout.ready ? "ready" : "failed", layout.detail.c_str());
+    std::fflush(stdout);
+    if (!layout.ready) {
+        return 2;
+    }
+    WaitForInputToEnd();
+    return 0;
+}
+
+HelperProcess::HelperProcess()
+    : HelperProcess("\"" + OwnExePath() + "\" " + std::string(kHelperFlag)) {}
 
 HelperProcess::HelperProcess(const std::string& commandLine) {
     Pipe input = InheritablePipe(true);
@@ -38,7 +83,7 @@ HelperProcess::HelperProcess(const std::string& commandLine) {
     standardHandles.hStdInput = input.read.Get();
     standardHandles.hStdOutput = output.write.Get();
     standardHandles.hStdError = ::GetStdHandle(STD_ERROR_HANDLE);
-    testkit::StartedProcess started = testkit::StartProcess(commandLine, {}, &standardHandles);
+    StartedProcess started = StartProcess(commandLine, {}, &standardHandles);
     if (!started.process) {
         throw std::runtime_error("could not start " + commandLine + ", error " +
                                  std::to_string(started.error));
@@ -51,11 +96,11 @@ HelperProcess::HelperProcess(const std::string& commandLine) {
     input.read.Reset();
     output.write.Reset();
     std::string line = ReadLine(kReadyTimeoutMs);
-    if (line.rfind("ready ", 0) != 0) {
-        End();
+    if (line.rfind(kReady, 0) != 0) {
+        End(); // no destructor runs for a constructor that throws
         throw std::runtime_error(commandLine + " reported: " + line);
     }
-    detail_ = line.substr(6);
+    detail_ = line.substr(std::strlen(kReady));
 }
 
 HelperProcess::~HelperProcess() { End(); }
@@ -66,19 +111,30 @@ void HelperProcess::End() {
         ::TerminateProcess(process_.Get(), 1);
         ::WaitForSingleObject(process_.Get(), kExitTimeoutMs);
     }
+    process_.Reset();
+}
+
+bool HelperProcess::WaitUntilForgotten() const {
+    for (int tries = 0; tries < 100; ++tries) {
+        UniqueHandle process(::OpenProcess(SYNCHRONIZE, FALSE, id_));
+        if (!process) {
+            return true;
+        }
+        ::Sleep(50);
+    }
+    return false;
 }
 
 std::string HelperProcess::ReadLine(DWORD timeoutMs) {
     std::string line;
-    DWORD waited = 0;
-    while (waited < timeoutMs) {
+    for (DWORD waited = 0; waited < timeoutMs;) {
         DWORD available = 0;
         if (!::PeekNamedPipe(output_.Get(), nullptr, 0, nullptr, &available, nullptr)) {
             return line.empty() ? "(no output; it ended)" : line;
         }
         if (available == 0) {
-            ::Sleep(5);
-            waited += 5;
+            ::Sleep(kReadPollMs);
+            waited += kReadPollMs;
             continue;
         }
         char c = 0;
@@ -93,4 +149,4 @@ std::string HelperProcess::ReadLine(DWORD timeoutMs) {
     return line.empty() ? "(no output in time)" : line;
 }
 
-} // namespace bench
+} // namespace testkit

@@ -1,0 +1,124 @@
+#pragma once
+// A system layer that hands every call to another one: a layer that watches some
+// calls derives from it and overrides only those.
+
+#include "system/os.h"
+
+namespace testkit {
+
+class ForwardingOs : public sys::Os {
+public:
+    explicit ForwardingOs(sys::Os& next) : next_(next) {}
+
+    DWORD GetLastError() override { return next_.GetLastError(); }
+    HANDLE OpenProcess(DWORD access, BOOL inherit, DWORD pid) override {
+        return next_.OpenProcess(access, inherit, pid);
+    }
+    BOOL CloseHandle(HANDLE handle) override { return next_.CloseHandle(handle); }
+    DWORD GetPriorityClass(HANDLE process) override { return next_.GetPriorityClass(process); }
+    SIZE_T VirtualQueryEx(HANDLE process, LPCVOID address, MEMORY_BASIC_INFORMATION* info,
+                          SIZE_T length) override {
+        return next_.VirtualQueryEx(process, address, info, length);
+    }
+    DWORD GetModuleFileNameA(HMODULE module, LPSTR buffer, DWORD size) override {
+        return next_.GetModuleFileNameA(module, buffer, size);
+    }
+    DWORD FormatMessageA(DWORD flags, DWORD code, DWORD language, LPSTR buffer,
+                         DWORD size) override {
+        return next_.FormatMessageA(flags, code, language, buffer, size);
+    }
+    int GetLocaleInfoA(LCID locale, LCTYPE type, LPSTR buffer, int size) override {
+        return next_.GetLocaleInfoA(locale, type, buffer, size);
+    }
+    BOOL GetFileAttributesExA(LPCSTR path, WIN32_FILE_ATTRIBUTE_DATA* data) override {
+        return next_.GetFileAttributesExA(path, data);
+    }
+    BOOL FileTimeToLocalFileTime(const FILETIME* utc, FILETIME* local) override {
+        return next_.FileTimeToLocalFileTime(utc, local);
+    }
+    BOOL FileTimeToSystemTime(const FILETIME* time, SYSTEMTIME* out) override {
+        return next_.FileTimeToSystemTime(time, out);
+    }
+    int GetDateFormatA(LCID locale, DWORD flags, const SYSTEMTIME* time, LPCSTR format,
+                       LPSTR buffer, int size) override {
+        return next_.GetDateFormatA(locale, flags, time, format, buffer, size);
+    }
+    int GetTimeFormatA(LCID locale, DWORD flags, const SYSTEMTIME* time, LPCSTR format,
+                       LPSTR buffer, int size) override {
+        return next_.GetTimeFormatA(locale, flags, time, format, buffer, size);
+    }
+    BOOL QueryFullProcessImageNameA(HANDLE process, DWORD flags, LPSTR buffer,
+                                    DWORD* size) override {
+        return next_.QueryFullProcessImageNameA(process, flags, buffer, size);
+    }
+
+    BOOL EnumProcesses(DWORD* ids, DWORD bytes, DWORD* bytesReturned) override {
+        return next_.EnumProcesses(ids, bytes, bytesReturned);
+    }
+    BOOL EnumProcessModules(HANDLE process, HMODULE* modules, DWORD bytes,
+                            DWORD* bytesNeeded) override {
+        return next_.EnumProcessModules(process, modules, bytes, bytesNeeded);
+    }
+    DWORD GetModuleBaseNameA(HANDLE process, HMODULE module, LPSTR buffer, DWORD size) override {
+        return next_.GetModuleBaseNameA(process, module, buffer, size);
+    }
+    DWORD GetModuleFileNameExA(HANDLE process, HMODULE module, LPSTR buffer, DWORD size) override {
+        return next_.GetModuleFileNameExA(process, module, buffer, size);
+    }
+    BOOL GetModuleInformation(HANDLE process, HMODULE module, MODULEINFO* info,
+                              DWORD size) override {
+        return next_.GetModuleInformation(process, module, info, size);
+    }
+    BOOL GetProcessMemoryInfo(HANDLE process, PROCESS_MEMORY_COUNTERS* counters,
+                              DWORD size) override {
+        return next_.GetProcessMemoryInfo(process, counters, size);
+    }
+    BOOL EnumDeviceDrivers(LPVOID* bases, DWORD bytes, DWORD* bytesNeeded) override {
+        return next_.EnumDeviceDrivers(bases, bytes, bytesNeeded);
+    }
+    DWORD GetDeviceDriverBaseNameA(LPVOID base, LPSTR buffer, DWORD size) override {
+        return next_.GetDeviceDriverBaseNameA(base, buffer, size);
+    }
+    DWORD GetDeviceDriverFileNameA(LPVOID base, LPSTR buffer, DWORD size) override {
+        return next_.GetDeviceDriverFileNameA(base, buffer, size);
+    }
+
+    DWORD GetFileVersionInfoSizeA(LPCSTR path, DWORD* handle) override {
+        return next_.GetFileVersionInfoSizeA(path, handle);
+    }
+    BOOL GetFileVersionInfoA(LPCSTR path, DWORD handle, DWORD size, LPVOID data) override {
+        return next_.GetFileVersionInfoA(path, handle, size, data);
+    }
+    BOOL VerQueryValueA(LPCVOID block, LPCSTR subBlock, LPVOID* value, UINT* length) override {
+        return next_.VerQueryValueA(block, subBlock, value, length);
+    }
+
+    LRESULT SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override {
+        return next_.SendMessageA(window, message, wParam, lParam);
+    }
+    int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) override {
+        return next_.MessageBoxA(owner, text, caption, type);
+    }
+    HINSTANCE ShellExecuteA(HWND owner, LPCSTR verb, LPCSTR file, LPCSTR parameters,
+                            LPCSTR directory, INT show) override {
+        return next_.ShellExecuteA(owner, verb, file, parameters, directory, show);
+    }
+
+    BOOL OpenClipboard(HWND owner) override { return next_.OpenClipboard(owner); }
+    BOOL EmptyClipboard() override { return next_.EmptyClipboard(); }
+    HANDLE SetClipboardData(UINT format, HANDLE data) override {
+        return next_.SetClipboardData(format, data);
+    }
+    BOOL CloseClipboard() override { return next_.CloseClipboard(); }
+    HGLOBAL GlobalAlloc(UINT flags, SIZE_T bytes) override {
+        return next_.GlobalAlloc(flags, bytes);
+    }
+    LPVOID GlobalLock(HGLOBAL memory) override { return next_.GlobalLock(memory); }
+    BOOL GlobalUnlock(HGLOBAL memory) override { return next_.GlobalUnlock(memory); }
+    HGLOBAL GlobalFree(HGLOBAL memory) override { return next_.GlobalFree(memory); }
+
+private:
+    sys::Os& next_;
+};
+
+} // namespace testkit

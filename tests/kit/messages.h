@@ -1,0 +1,33 @@
+#pragma once
+// Driving windows as a user's clicks would, in this process or another: every
+// message to another process is sent with a time limit, so a hung window fails a
+// test instead of hanging it.
+
+#include <windows.h>
+
+namespace testkit {
+
+// Dispatches every message waiting for this thread. A WM_QUIT among them is
+// dropped; returns whether one came.
+bool PumpMessages();
+
+// SendMessageTimeoutW; throws when the window does not answer within 5 s. A
+// window of this thread is called directly, as by SendMessage.
+LRESULT SendOrThrow(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Returns once the window's thread has finished what it was doing and is back in
+// its message loop: messages from other threads are only taken there.
+void WaitUntilIdle(HWND window);
+
+// Selects `row` of a list box (-1: none) and tells its parent, as a click would:
+// LB_SETCURSEL alone does not notify. The parent is told even when the list has
+// no such row; returns whether the list took the row.
+bool SelectRow(HWND list, int row);
+
+// Posted, not sent: a handler that opens a modal window would hold a sent message.
+void PostClick(HWND button);
+// Tells the button's parent it was clicked, as the button would, and returns once
+// the parent has handled it.
+void SendClick(HWND button);
+
+} // namespace testkit
