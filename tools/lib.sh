@@ -11,34 +11,38 @@ VELMORA_BUILD_ROOT=$(realpath -m "${VELMORA_BUILD_ROOT:-$VELMORA_ROOT/build}")
 VELMORA_TITLE="Velmora Process Viewer"
 export WINEDEBUG=-all
 
+# shellcheck source=cmake/wine-env.sh
+source "$VELMORA_ROOT/cmake/wine-env.sh"
+
 # The product is the 32-bit build. Wine's 32-bit loader needs a kernel that runs
 # 32-bit programs; where it cannot, the same sources are built for 64-bit Windows
 # and run under 64-bit Wine instead (the 32-bit build is still made and checked).
 # Called by ensure_packages, once Wine is there to ask.
 select_runtime() {
-    if /usr/lib/wine/wine --version >/dev/null 2>&1; then
-        VELMORA_PRESET=i686
-        VELMORA_WINE=wine
-        export WINEARCH=win32
-    else
+    VELMORA_KIND=win32
+    VELMORA_PRESET=i686
+    if ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
+        VELMORA_KIND=win64
         VELMORA_PRESET=x86_64
-        VELMORA_WINE=/usr/lib/wine/wine64 # /usr/bin/wine always starts the 32-bit loader
-        export WINEARCH=win64
     fi
+    VELMORA_WINE=$(wine_loader "$VELMORA_KIND")
+    export WINEARCH
+    WINEARCH=$(wine_arch "$VELMORA_KIND")
     VELMORA_BUILD=$VELMORA_BUILD_ROOT/$VELMORA_PRESET
     VELMORA_EXE=$VELMORA_BUILD/velmora.exe
-    export VELMORA_WINEPREFIX=$VELMORA_BUILD/wineprefix
-    export WINEPREFIX=$VELMORA_WINEPREFIX
+    export VELMORA_WINEPREFIX WINEPREFIX
+    VELMORA_WINEPREFIX=$(build_prefix "$VELMORA_KIND" "$VELMORA_BUILD")
+    WINEPREFIX=$VELMORA_WINEPREFIX
     # Most users run the 32-bit viewer on 64-bit Windows: a 64-bit prefix beside the
     # first, where it runs under WOW64. That needs the 32-bit loader too.
-    VELMORA_WOW64_PREFIX=
+    export VELMORA_WOW64_PREFIX=
     if [[ $VELMORA_PRESET == "$VELMORA_PRODUCT_PRESET" ]]; then
-        VELMORA_WOW64_PREFIX=$VELMORA_BUILD/wineprefix-wow64
+        VELMORA_WOW64_PREFIX=$(build_prefix wow64 "$VELMORA_BUILD")
     fi
 }
 
 VELMORA_PACKAGES=(wine wine32:i386 wine64 g++-mingw-w64-i686 g++-mingw-w64-x86-64 xvfb xauth
-                  cmake googletest fonts-wine imagemagick xdotool clang-format)
+                  cmake googletest fonts-wine imagemagick clang-format)
 
 VELMORA_XVFB_PID=   # the Xvfb that start_xvfb started, if any
 VELMORA_WINE_USED=  # set once this script has run anything under Wine
@@ -171,9 +175,9 @@ end_wine_session() {
     done
 }
 
-# Called before a prefix's first Wine process here. A running session keeps the
-# display it started with, so one that is not ours is waited for and, if it stays,
-# stopped.
+# For prefixes only these scripts use (the WOW64 one, the copies): a session still
+# running there is a leftover of an earlier run. A running session keeps the display
+# it started with, so it is waited for and, if it stays, stopped.
 claim_wine_session() {
     local prefix=$1
     if wine_session_running "$prefix"; then
@@ -193,59 +197,88 @@ begin_wine_session() {
         say "this kernel runs no 32-bit programs (Wine's 32-bit loader among them):"
         say "running the 64-bit build of the same sources under 64-bit Wine"
     fi
-    claim_wine_session "$WINEPREFIX"
     VELMORA_WINE_USED=1
 }
 
-# Runs a command with a prefix's settings: in_prefix PREFIX ARCH COMMAND [ARGS...].
-in_prefix() {
-    local prefix=$1 arch=$2
-    shift 2
-    WINEPREFIX=$prefix WINEARCH=$arch "$@"
+# True when the copy $2 of the prefix $1 was made after the prefix was last made.
+prefix_copy_current() {
+    [[ -f $2/$VELMORA_PREFIX_STAMP && $2/$VELMORA_PREFIX_STAMP -nt $1/$VELMORA_PREFIX_STAMP ]]
 }
 
-# The loader that creates and prepares a prefix of this architecture.
-prefix_loader() { if [[ $1 == win64 ]]; then echo /usr/lib/wine/wine64; else echo "$VELMORA_WINE"; fi; }
+# Copies the prefix $1 to $2, ending a session left in the old copy. The copy is
+# not marked ready: the caller marks it once it has set it up.
+copy_prefix() {
+    end_wine_session "$2"
+    rm -rf "$2"
+    cp -a "$1" "$2"
+    rm -f "$2/$VELMORA_PREFIX_STAMP"
+}
+
+# The build's prefix may already have a session: a viewer the user started with
+# tools/run.sh, say. That session is left running, and this script works in a copy
+# of the prefix with a session of its own.
+use_own_session() {
+    local copy=$WINEPREFIX-own lock
+    wine_session_running "$WINEPREFIX" || return 0
+    say "a Wine session (a viewer you started?) is running on $WINEPREFIX: it is left alone,"
+    say "and this run uses a session of its own in $copy"
+    exec {lock}>"$copy.lock"
+    flock "$lock"
+    if ! prefix_copy_current "$WINEPREFIX" "$copy"; then
+        copy_prefix "$WINEPREFIX" "$copy"
+        touch "$copy/$VELMORA_PREFIX_STAMP"
+    fi
+    exec {lock}>&-
+    claim_wine_session "$copy"
+    WINEPREFIX=$copy
+    VELMORA_WINEPREFIX=$copy
+}
+
+# Runs a command with a kind of prefix's settings: in_prefix PREFIX KIND COMMAND [ARGS...].
+in_prefix() {
+    local prefix=$1 kind=$2
+    shift 2
+    WINEPREFIX=$prefix WINEARCH=$(wine_arch "$kind") "$@"
+}
 
 # Makes a new prefix with the settings and fonts the program and its tests rely on.
 create_prefix() {
-    local prefix=$1 arch=$2 loader f log=$prefix.wineboot.log
-    loader=$(prefix_loader "$arch")
+    local prefix=$1 kind=$2 loader f log=$1.wineboot.log
+    loader=$(wine_loader "$kind")
     rm -rf "$prefix"
     # No Mono or Gecko here: without the overrides wineboot offers to download them.
-    if ! WINEDLLOVERRIDES='mscoree=;mshtml=' in_prefix "$prefix" "$arch" timeout 300 \
+    if ! WINEDLLOVERRIDES='mscoree=;mshtml=' in_prefix "$prefix" "$kind" timeout 300 \
         "$loader" wineboot -i >"$log" 2>&1 </dev/null; then
         tail -n 20 "$log" >&2
         die "wineboot failed"
     fi
-    in_prefix "$prefix" "$arch" timeout 120 wineserver -w ||
+    in_prefix "$prefix" "$kind" timeout 120 wineserver -w ||
         die "the new prefix's Wine session did not end"
-    in_prefix "$prefix" "$arch" "$loader" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed \
+    in_prefix "$prefix" "$kind" "$loader" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed \
         /t REG_SZ /d N /f >/dev/null 2>&1 </dev/null
-    in_prefix "$prefix" "$arch" "$loader" reg add 'HKCU\Software\Wine\WineDbg' \
+    in_prefix "$prefix" "$kind" "$loader" reg add 'HKCU\Software\Wine\WineDbg' \
         /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1 </dev/null
     for f in tahoma.ttf tahomabd.ttf marlett.ttf; do
         cp "/usr/share/wine/fonts/$f" "$prefix/drive_c/windows/Fonts/"
     done
     # The registry is on disk once the session ends.
-    in_prefix "$prefix" "$arch" timeout 60 wineserver -w || true
+    in_prefix "$prefix" "$kind" timeout 60 wineserver -w || true
 }
 
 # Creates a prefix (by default ours) once, serially, on the display already chosen
-# (DISPLAY set or not): ensure_prefix [PREFIX ARCH].
+# (DISPLAY set or not): ensure_prefix [PREFIX KIND].
 ensure_prefix() {
-    local prefix=${1:-$WINEPREFIX} arch=${2:-$WINEARCH} stamp lock start
-    stamp=$prefix/.velmora-prefix-ready
+    local prefix=${1:-$WINEPREFIX} kind=${2:-$VELMORA_KIND} lock start
     mkdir -p "$VELMORA_BUILD"
     exec {lock}>"$prefix.lock"
     flock "$lock"
     begin_wine_session
-    [[ $prefix == "$WINEPREFIX" ]] || claim_wine_session "$prefix"
-    if [[ ! -f $stamp ]]; then
-        say "creating the $arch Wine prefix $prefix"
+    if ! prefix_ready "$prefix"; then
+        claim_wine_session "$prefix"
+        say "creating the $kind Wine prefix $prefix"
         start=$EPOCHREALTIME
-        create_prefix "$prefix" "$arch"
-        touch "$stamp"
+        create_prefix "$prefix" "$kind"
+        touch "$prefix/$VELMORA_PREFIX_STAMP"
         say "prefix ready in $(seconds_since "$start") s"
     fi
     exec {lock}>&-
@@ -261,31 +294,46 @@ stop_dpi_sessions() {
 
 # Starts a prefix's persistent server and runs one tiny program there, so that the
 # Wine services start now, with their output away from the caller's pipes, instead
-# of inside the first run: warm_prefix PREFIX ARCH.
+# of inside the first run: warm_prefix PREFIX KIND.
 warm_prefix() {
-    local prefix=$1 arch=$2 start=$EPOCHREALTIME
-    in_prefix "$prefix" "$arch" wineserver -p >/dev/null 2>&1 </dev/null
-    in_prefix "$prefix" "$arch" "$(prefix_loader "$arch")" hostname >/dev/null 2>&1 </dev/null ||
+    local prefix=$1 kind=$2 start=$EPOCHREALTIME
+    in_prefix "$prefix" "$kind" wineserver -p >/dev/null 2>&1 </dev/null
+    in_prefix "$prefix" "$kind" "$(wine_loader "$kind")" hostname >/dev/null 2>&1 </dev/null ||
         die "Wine could not run a program in $prefix"
-    say "Wine warmed up in $(seconds_since "$start") s ($arch)"
+    say "Wine warmed up in $(seconds_since "$start") s ($kind)"
 }
 
 # What every script that runs Wine programs off the user's screen does first:
-# installs what is missing, builds, starts a private X server and the prefix's
-# Wine session.
+# installs what is missing, builds, starts a private X server and a Wine session
+# of its own.
 prepare_private_wine() {
     ensure_packages
     build
     start_xvfb
     ensure_prefix
-    warm_prefix "$WINEPREFIX" "$WINEARCH"
+    use_own_session
+    warm_prefix "$WINEPREFIX" "$VELMORA_KIND"
 }
 
 # The 64-bit prefix of the WOW64 runs, made and warmed like the first.
 prepare_wow64_wine() {
     [[ -n $VELMORA_WOW64_PREFIX ]] || return 0
-    ensure_prefix "$VELMORA_WOW64_PREFIX" win64
-    warm_prefix "$VELMORA_WOW64_PREFIX" win64
+    ensure_prefix "$VELMORA_WOW64_PREFIX" wow64
+    claim_wine_session "$VELMORA_WOW64_PREFIX"
+    warm_prefix "$VELMORA_WOW64_PREFIX" wow64
+}
+
+# Has the black-box test program pose the viewer (a process and a module selected,
+# then a full memory map) and photograph each pose into $1, then end it through its
+# exit prompt, answering Cancel: pose_viewer OUT_DIR RUNNER [RUNNER ARGS...].
+pose_viewer() {
+    local shots=$1
+    shift
+    rm -rf "$shots"
+    mkdir -p "$shots"
+    bash "$VELMORA_ROOT/tests/blackbox/take_screenshots.sh" "$shots" \
+        "$VELMORA_BUILD/tests/blackbox/velmora_blackbox_tests.exe" "$VELMORA_EXE" "$@" ||
+        die "the posing run failed"
 }
 
 # EXIT trap: ends the Wine session of our prefix and the Xvfb we started, then exits

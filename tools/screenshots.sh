@@ -12,19 +12,10 @@ out=$VELMORA_ROOT/docs/screenshots
 shots=$VELMORA_BUILD/screenshots
 mkdir -p "$out"
 
-# Poses and photographs both windows into $shots, with the Wine command in the arguments.
-take() {
-    rm -rf "$shots"
-    mkdir -p "$shots"
-    bash "$VELMORA_ROOT/tests/blackbox/take_screenshots.sh" "$shots" \
-        "$VELMORA_BUILD/tests/blackbox/velmora_blackbox_tests.exe" "$VELMORA_EXE" "$@" ||
-        die "the posing run failed"
-}
-
-take "$VELMORA_WINE"
+pose_viewer "$shots" "$VELMORA_ROOT/cmake/wine-run.sh" "$VELMORA_KIND"
 cp "$shots/screenshot-main.png" "$out/main-window.png"
 cp "$shots/screenshot-memory-map.png" "$out/memory-map-window.png"
 # The main window again in a copy of the prefix set to 144 dots per inch.
-take "$VELMORA_ROOT/cmake/at-dpi.sh" "$WINEARCH" 144
+pose_viewer "$shots" "$VELMORA_ROOT/cmake/at-dpi.sh" "$VELMORA_KIND" 144
 cp "$shots/screenshot-main.png" "$out/main-window-144dpi.png"
 say "saved $out/main-window.png, memory-map-window.png and main-window-144dpi.png"
