@@ -5,6 +5,8 @@ namespace app {
 namespace {
 
 void Dispatch(MSG& message) {
+    // WS_EX_CONTROLPARENT marks a form: the dialog manager then moves the focus with
+    // Tab and the access keys through its controls, as it would in a dialog box.
     HWND root = message.hwnd != nullptr ? ::GetAncestor(message.hwnd, GA_ROOT) : nullptr;
     bool isForm =
         root != nullptr && (::GetWindowLongPtrA(root, GWL_EXSTYLE) & WS_EX_CONTROLPARENT) != 0;

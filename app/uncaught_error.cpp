@@ -1,5 +1,7 @@
 #include "app/uncaught_error.h"
 
+#include "app/app_title.h"
+
 #include "system/bas_enum_procs.h"
 #include "system/raised_error.h"
 

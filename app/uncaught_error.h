@@ -9,8 +9,6 @@
 
 namespace app {
 
-inline constexpr char kAppTitle[] = "Velmora Process Viewer";
-
 struct UncaughtReport {
     int32_t number;
     std::string description;

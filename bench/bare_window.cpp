@@ -3,8 +3,8 @@
 // the process list gets one made-up row and the focus at once. The benchmark times
 // it from process start to the painted list, as it times the viewer.
 
+#include "app/app_title.h"
 #include "app/controls.h"
-#include "app/uncaught_error.h"
 #include "main_window/main_layout.h"
 
 #include <windows.h>

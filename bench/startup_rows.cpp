@@ -1,7 +1,7 @@
 // Start-up of the real viewer: from CreateProcess to a process list that has rows
 // and has been painted, watched from this process. And the product exe's size.
 
-#include "app/uncaught_error.h"
+#include "app/app_title.h"
 #include "bench/rows.h"
 #include "main_window/main_layout.h"
 #include "tests/kit/programs.h"

@@ -1,7 +1,6 @@
 #include "main_window/frm_enum_procs.h"
 
-#include "app/form_host.h"
-#include "app/uncaught_error.h"
+#include "app/app_title.h"
 #include "memory_map/frm_mem_map.h"
 #include "res/resource_ids.h"
 #include "system/bas_enum_procs.h"
@@ -13,25 +12,16 @@ namespace main_window {
 
 namespace {
 
-constexpr char kClassName[] = "VelmoraEnumProcs";
-constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
-constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
+// WS_EX_CONTROLPARENT makes it a form for the message loop: Tab and access keys work.
+constexpr app::FormClass kFormClass{"VelmoraEnumProcs",
+                                    WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN,
+                                    WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT};
 
 bool IsFittingLabel(MainControl control) {
     return kMainControls[static_cast<int>(control)].kind == app::ControlKind::FittingLabel;
 }
 
 } // namespace
-
-frmEnumProcs::frmEnumProcs(sys::Os& os, HINSTANCE instance)
-    : os_(os), instance_(instance), scale_(app::TwipsScale::ForScreen()),
-      font_(app::CreateTahoma(90, scale_)) {}
-
-frmEnumProcs::~frmEnumProcs() {
-    if (window_ != nullptr) {
-        ::DestroyWindow(window_);
-    }
-}
 
 void frmEnumProcs::Show(int showCommand) {
     if (window_ == nullptr) {
@@ -42,32 +32,19 @@ void frmEnumProcs::Show(int showCommand) {
 }
 
 void frmEnumProcs::Create() {
-    app::RegisterFormClass(instance_, kClassName, app::FormProcedure<frmEnumProcs>);
-    RECT frame{0, 0, scale_.ToPixels(kClientWidthTwips), scale_.ToPixels(kClientHeightTwips)};
-    ::AdjustWindowRectEx(&frame, kStyle, FALSE, kExStyle);
-    int width = frame.right - frame.left;
-    int height = frame.bottom - frame.top;
+    SIZE size = FrameSize(kFormClass, kClientWidthTwips, kClientHeightTwips);
     RECT work{};
     ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
-    int left = work.left + ((work.right - work.left) - width) / 2;
-    int top = work.top + ((work.bottom - work.top) - height) / 2;
-    ::CreateWindowExA(kExStyle, kClassName, app::kAppTitle, kStyle, left, top, width, height,
-                      nullptr, nullptr, instance_, this);
-}
-
-void frmEnumProcs::CreateControls() {
-    for (int i = 0; i < kMainControlCount; ++i) {
-        controls_[i] =
-            app::CreateControl(window_, kFirstControlId + i, kMainControls[i], scale_, font_.Get());
-    }
-    savedFocus_ = Control(MainControl::cmdRefresh);
+    POINT centre{work.left + ((work.right - work.left) - size.cx) / 2,
+                 work.top + ((work.bottom - work.top) - size.cy) / 2};
+    CreateFormWindow(kFormClass, app::kAppTitle, centre, size, nullptr, this);
 }
 
 LRESULT frmEnumProcs::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_CREATE:
-        window_ = window;
-        CreateControls();
+        MakeControls(window, kMainControls, kFirstControlId);
+        savedFocus_ = Control(MainControl::cmdRefresh);
         bar_.Attach(window, scale_);
         return 0;
     case WM_PAINT:
@@ -83,8 +60,7 @@ LRESULT frmEnumProcs::HandleMessage(HWND window, UINT message, WPARAM wParam, LP
         OnClose();
         return 0;
     case WM_NCDESTROY:
-        window_ = nullptr;
-        controls_.fill(nullptr);
+        Forget();
         break;
     default:
         break;
@@ -100,6 +76,8 @@ void frmEnumProcs::OnActivate(WPARAM wParam, LPARAM lParam) {
         }
         return;
     }
+    // The high word of WM_ACTIVATE's wParam is not part of the state: it is set when
+    // the window is minimised, and a minimised window must not take the focus.
     if (HIWORD(wParam) == 0 && savedFocus_ != nullptr) {
         ::SetFocus(savedFocus_);
     }
@@ -231,13 +209,16 @@ void frmEnumProcs::lstProcesses_Click() {
     if (row < 0) {
         return;
     }
+    // GetInfoForProcess counts processes from 1, as the list's row + 1.
     GetInfoForProcess(row + 1);
     app::SetText(Control(MainControl::txtFilePath), "");
     app::SetText(Control(MainControl::txtVersionInfo), "");
 }
 
+// .at() on purpose here and below: a row the arrays do not have raises
+// std::out_of_range, which the uncaught-error report shows as a subscript error.
 void frmEnumProcs::GetInfoForProcess(int32_t iProc) {
-    auto index = static_cast<size_t>(iProc - 1);
+    auto index = static_cast<size_t>(iProc - 1); // the arrays start at 0
     app::SetText(Control(MainControl::txtStatus), snapshot_.sProcPaths.at(index));
     sys::ProcessHandle process(os_, basEnumProcs::OpenProcessQuery(os_, snapshot_.lPIDs.at(index)));
     if (!process) {
@@ -309,32 +290,36 @@ void frmEnumProcs::FlashDriverWhite(int32_t idx) {
 }
 
 void frmEnumProcs::lstModules_Click() {
-    ShowSelectedItem(MainControl::lstModules, MainControl::lstDrivers, [this](int32_t n) {
-        FlashModuleWhite(n);
-        const std::string& path = modules_.sModulePaths.at(static_cast<size_t>(n - 1));
-        return ItemTexts{path, basEnumProcs::GetVersionSummary(os_, path)};
-    });
+    int32_t n = SelectedElement(MainControl::lstModules);
+    if (n == 0) {
+        return;
+    }
+    FlashModuleWhite(n);
+    const std::string& path = modules_.sModulePaths.at(static_cast<size_t>(n - 1));
+    ShowItem(MainControl::lstDrivers, path, basEnumProcs::GetVersionSummary(os_, path));
 }
 
 void frmEnumProcs::lstDrivers_Click() {
-    ShowSelectedItem(MainControl::lstDrivers, MainControl::lstModules, [this](int32_t n) {
-        FlashDriverWhite(n);
-        return ItemTexts{drivers_.sDriverPaths.at(static_cast<size_t>(n - 1)), ""};
-    });
-}
-
-// What module and driver selection share: nothing without a selected row, the
-// item marked and its texts shown, and the other list's selection cleared so
-// that only one item is ever selected.
-void frmEnumProcs::ShowSelectedItem(MainControl list, MainControl otherList,
-                                    const std::function<ItemTexts(int32_t)>& markAndDescribe) {
-    int row = app::SelectedRow(Control(list));
-    if (row < 0) {
+    int32_t n = SelectedElement(MainControl::lstDrivers);
+    if (n == 0) {
         return;
     }
-    ItemTexts texts = markAndDescribe(row + 1);
-    app::SetText(Control(MainControl::txtFilePath), texts.path);
-    app::SetText(Control(MainControl::txtVersionInfo), texts.version);
+    FlashDriverWhite(n);
+    ShowItem(MainControl::lstModules, drivers_.sDriverPaths.at(static_cast<size_t>(n - 1)), "");
+}
+
+// The module and driver lists show their arrays from element 1 on (row 0 is
+// element 1, as the flash and the texts count them); 0 when no row is selected.
+int32_t frmEnumProcs::SelectedElement(MainControl list) const {
+    return app::SelectedRow(Control(list)) + 1;
+}
+
+// Shows the selected item's texts and clears the other list's selection, so that
+// only one item is ever selected.
+void frmEnumProcs::ShowItem(MainControl otherList, const std::string& path,
+                            const std::string& version) {
+    app::SetText(Control(MainControl::txtFilePath), path);
+    app::SetText(Control(MainControl::txtVersionInfo), version);
     ::SendMessageA(Control(otherList), LB_SETCURSEL, static_cast<WPARAM>(-1), 0);
 }
 
@@ -343,7 +328,7 @@ void frmEnumProcs::cmdMemMap_Click() {
     if (row < 0) {
         return;
     }
-    auto index = static_cast<size_t>(row);
+    auto index = static_cast<size_t>(row); // the snapshot's arrays are in the list's order
     basEnumProcs::lMemMapProcessID = snapshot_.lPIDs.at(index);
     basEnumProcs::sMemMapProcessName = snapshot_.sProcNames.at(index);
     memory_map::ShowMemoryMapModal(os_, window_);

@@ -4,6 +4,7 @@
 
 #include "app/activation.h"
 #include "app/controls.h"
+#include "app/form.h"
 #include "main_window/address_bar.h"
 #include "main_window/driver_table.h"
 #include "main_window/main_layout.h"
@@ -15,33 +16,25 @@
 #include <windows.h>
 
 #include <array>
-#include <functional>
-
 namespace main_window {
 
 inline constexpr char kFreewareTitle[] = "More Freeware";
 inline constexpr char kFreewareText[] = "Get more free apps at velmora.example?";
 inline constexpr char kPublisherPage[] = "https://velmora.example/";
 
-class frmEnumProcs {
+class frmEnumProcs : public app::Form<MainControl, kMainControlCount> {
 public:
-    frmEnumProcs(sys::Os& os, HINSTANCE instance);
-    ~frmEnumProcs();
-    frmEnumProcs(const frmEnumProcs&) = delete;
-    frmEnumProcs& operator=(const frmEnumProcs&) = delete;
+    frmEnumProcs(sys::Os& os, HINSTANCE instance) : Form(os, instance) {}
+    ~frmEnumProcs() { Destroy(); }
 
     // Creates the window centred on the screen and shows it; its first
     // activation runs the first refresh.
     void Show(int showCommand = SW_SHOWNORMAL);
 
-    HWND Handle() const { return window_; }
-    HWND Control(MainControl control) const { return controls_[static_cast<int>(control)]; }
     const ProcessSnapshot& Snapshot() const { return snapshot_; }
     const ModuleTable& Modules() const { return modules_; }
     const DriverTable& Drivers() const { return drivers_; }
     const AddressBar& Bar() const { return bar_; }
-    const app::TwipsScale& Scale() const { return scale_; }
-    sys::Os& GetOs() { return os_; }
 
     // Event handlers.
     void Form_Activate();
@@ -68,17 +61,12 @@ public:
 
 private:
     void Create();
-    void CreateControls();
     void OnActivate(WPARAM wParam, LPARAM lParam);
     void OnCommand(int id, int notification);
     void OnClose();
     void SetLabel(MainControl label, const std::string& caption);
-    struct ItemTexts {
-        std::string path;
-        std::string version;
-    };
-    void ShowSelectedItem(MainControl list, MainControl otherList,
-                          const std::function<ItemTexts(int32_t)>& markAndDescribe);
+    int32_t SelectedElement(MainControl list) const;
+    void ShowItem(MainControl otherList, const std::string& path, const std::string& version);
     void ClearModuleList();
     void ForgetModules();
     void SetCounterPrefixes();
@@ -86,12 +74,6 @@ private:
     void FlashWhite(const TwipsBox& mark);
     void OnPaint();
 
-    sys::Os& os_;
-    HINSTANCE instance_;
-    app::TwipsScale scale_;
-    sys::Font font_;
-    HWND window_ = nullptr;
-    std::array<HWND, kMainControlCount> controls_{};
     HWND savedFocus_ = nullptr;
     app::ActivationFilter activation_;
     bool unloading_ = false;

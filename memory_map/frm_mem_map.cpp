@@ -1,8 +1,7 @@
 #include "memory_map/frm_mem_map.h"
 
-#include "app/form_host.h"
+#include "app/app_title.h"
 #include "app/message_loop.h"
-#include "app/uncaught_error.h"
 #include "memory_map/region_walk.h"
 #include "system/bas_enum_procs.h"
 
@@ -12,9 +11,9 @@ namespace memory_map {
 
 namespace {
 
-constexpr char kClassName[] = "VelmoraMemMap";
-constexpr DWORD kStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
-constexpr DWORD kExStyle = WS_EX_CONTROLPARENT;
+// WS_EX_CONTROLPARENT makes it a form for the message loop: Tab and access keys work.
+constexpr app::FormClass kFormClass{"VelmoraMemMap", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
+                                    WS_EX_CONTROLPARENT};
 constexpr int kClientWidth = 9855;
 constexpr int kClientHeight = 6435;
 constexpr float kMinimumBoxSize = 1000;
@@ -45,30 +44,15 @@ std::string ClipboardText(const std::string& processName, const std::string& map
 }
 
 frmMemMap::frmMemMap(sys::Os& os, HINSTANCE instance)
-    : os_(os), instance_(instance), scale_(app::TwipsScale::ForScreen()),
-      font_(app::CreateTahoma(90, scale_)), mapFont_(app::CreateTahoma(75, scale_)) {}
-
-frmMemMap::~frmMemMap() {
-    if (window_ != nullptr) {
-        ::DestroyWindow(window_);
-    }
-}
+    : Form(os, instance), mapFont_(app::CreateTahoma(75, scale_)) {}
 
 void frmMemMap::Create(HWND owner) {
     owner_ = owner;
-    app::RegisterFormClass(instance_, kClassName, app::FormProcedure<frmMemMap>);
-    RECT frame{0, 0, scale_.ToPixels(kClientWidth), scale_.ToPixels(kClientHeight)};
-    ::AdjustWindowRectEx(&frame, kStyle, FALSE, kExStyle);
-    ::CreateWindowExA(kExStyle, kClassName, kMemMapCaption, kStyle, CW_USEDEFAULT, CW_USEDEFAULT,
-                      frame.right - frame.left, frame.bottom - frame.top, owner, nullptr, instance_,
-                      this);
+    CreateFormWindow(kFormClass, kMemMapCaption, POINT{CW_USEDEFAULT, CW_USEDEFAULT},
+                     FrameSize(kFormClass, kClientWidth, kClientHeight), owner, this);
 }
 
-void frmMemMap::CreateControls() {
-    for (int i = 0; i < kMapControlCount; ++i) {
-        controls_[i] = app::CreateControl(window_, kFirstMapControlId + i, kMapControls[i], scale_,
-                                          font_.Get());
-    }
+void frmMemMap::SetUpMapBox() {
     HWND map = Control(MapControl::txtMemMap);
     ::SendMessageA(map, WM_SETFONT, reinterpret_cast<WPARAM>(mapFont_.Get()), FALSE);
     ::SendMessageA(map, EM_SETLIMITTEXT, 0, 0); // maps run far past the default 32 KB
@@ -77,8 +61,8 @@ void frmMemMap::CreateControls() {
 LRESULT frmMemMap::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_CREATE:
-        window_ = window;
-        CreateControls();
+        MakeControls(window, kMapControls, kFirstMapControlId);
+        SetUpMapBox();
         return 0;
     case WM_ACTIVATE:
         if (LOWORD(wParam) != WA_INACTIVE &&
@@ -104,8 +88,7 @@ LRESULT frmMemMap::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARA
         ::PostMessageA(nullptr, WM_NULL, 0, 0);
         break;
     case WM_NCDESTROY:
-        window_ = nullptr;
-        controls_.fill(nullptr);
+        Forget();
         break;
     default:
         break;

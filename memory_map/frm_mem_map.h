@@ -4,6 +4,7 @@
 
 #include "app/activation.h"
 #include "app/controls.h"
+#include "app/form.h"
 #include "system/handles.h"
 #include "system/os.h"
 
@@ -40,19 +41,13 @@ MapBoxSize ResizedMapBox(float clientWidth, float clientHeight, MapBoxSize curre
 // "Memory Map: <name>" CR LF and the map text.
 std::string ClipboardText(const std::string& processName, const std::string& mapText);
 
-class frmMemMap {
+class frmMemMap : public app::Form<MapControl, kMapControlCount> {
 public:
     frmMemMap(sys::Os& os, HINSTANCE instance);
-    ~frmMemMap();
-    frmMemMap(const frmMemMap&) = delete;
-    frmMemMap& operator=(const frmMemMap&) = delete;
+    ~frmMemMap() { Destroy(); }
 
     // Creates the window where the system places new windows, owned by `owner`.
     void Create(HWND owner);
-    HWND Handle() const { return window_; }
-    HWND Control(MapControl control) const { return controls_[static_cast<int>(control)]; }
-    const app::TwipsScale& Scale() const { return scale_; }
-    sys::Os& GetOs() { return os_; }
 
     void Form_Activate();
     void Form_Resize();
@@ -68,21 +63,15 @@ public:
     LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 private:
-    void CreateControls();
+    void SetUpMapBox();
     void OnCommand(int id, int notification);
     void Map(int32_t processId, bool freeOnly);
     void CopyToClipboard(const std::string& text);
     void ReportClipboardFailure(DWORD error);
     void Close();
 
-    sys::Os& os_;
-    HINSTANCE instance_;
     HWND owner_ = nullptr;
-    app::TwipsScale scale_;
-    sys::Font font_;
     sys::Font mapFont_;
-    HWND window_ = nullptr;
-    std::array<HWND, kMapControlCount> controls_{};
     app::ActivationFilter activation_;
     MapBoxSize mapBox_{9732, 5592};
 };

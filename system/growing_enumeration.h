@@ -16,7 +16,6 @@ namespace sys {
 template <typename Entry> struct Enumeration {
     bool succeeded = false;
     DWORD error = 0;            // last error of the failed call
-    int calls = 0;              // how many calls the reply took
     std::vector<Entry> entries; // bytes reported / entry size, in the system's order
 };
 
@@ -29,7 +28,6 @@ Enumeration<Entry> EnumerateGrowing(Os& os, Call call, size_t firstSlots = 25) {
         std::vector<Entry> buffer(slots, Entry{});
         DWORD capacity = static_cast<DWORD>(slots * sizeof(Entry));
         DWORD reported = 0;
-        ++result.calls;
         if (!call(buffer.data(), capacity, &reported)) {
             result.error = os.GetLastError();
             return result;

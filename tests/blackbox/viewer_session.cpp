@@ -1,6 +1,6 @@
 #include "tests/blackbox/viewer_session.h"
 
-#include "app/uncaught_error.h"
+#include "app/app_title.h"
 #include "main_window/frm_enum_procs.h"
 #include "tests/blackbox/remote_window.h"
 #include "tests/blackbox/row_text.h"

@@ -2,7 +2,7 @@
 // select cycles and many memory maps leave this process holding no more
 // kernel handles, GDI objects or USER objects than before them.
 
-#include "app/uncaught_error.h"
+#include "app/app_title.h"
 #include "main_window/frm_enum_procs.h"
 #include "memory_map/frm_mem_map.h"
 #include "system/bas_enum_procs.h"
