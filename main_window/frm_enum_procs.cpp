@@ -37,35 +37,25 @@ void frmEnumProcs::Create() {
     ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
     POINT centre{work.left + ((work.right - work.left) - size.cx) / 2,
                  work.top + ((work.bottom - work.top) - size.cy) / 2};
-    CreateFormWindow(kFormClass, app::kAppTitle, centre, size, nullptr, this);
+    CreateFormWindow(kFormClass, app::kAppTitle, centre, size, nullptr);
 }
 
-LRESULT frmEnumProcs::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+void frmEnumProcs::OnCreate() {
+    savedFocus_ = Control(MainControl::cmdRefresh);
+    bar_.Attach(window_, scale_);
+}
+
+bool frmEnumProcs::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_CREATE:
-        MakeControls(window, kMainControls, kFirstControlId);
-        savedFocus_ = Control(MainControl::cmdRefresh);
-        bar_.Attach(window, scale_);
-        return 0;
     case WM_PAINT:
         OnPaint();
-        return 0;
+        return true;
     case WM_ACTIVATE:
         OnActivate(wParam, lParam);
-        return 0;
-    case WM_COMMAND:
-        OnCommand(LOWORD(wParam), HIWORD(wParam));
-        return 0;
-    case WM_CLOSE:
-        OnClose();
-        return 0;
-    case WM_NCDESTROY:
-        Forget();
-        break;
+        return true;
     default:
-        break;
+        return false;
     }
-    return ::DefWindowProcA(window, message, wParam, lParam);
 }
 
 void frmEnumProcs::OnActivate(WPARAM wParam, LPARAM lParam) {
@@ -91,31 +81,15 @@ void frmEnumProcs::OnCommand(int id, int notification) {
     if (id == IDA_REFRESH && notification == kFromAccelerator) {
         return cmdRefresh_Click(); // F5
     }
-    auto control = static_cast<MainControl>(id - kFirstControlId);
-    if (notification == BN_CLICKED) {
-        switch (control) {
-        case MainControl::cmdRefresh:
-            return cmdRefresh_Click();
-        case MainControl::cmdExit:
-            return cmdExit_Click();
-        case MainControl::cmdMemMap:
-            return cmdMemMap_Click();
-        default:
-            return;
-        }
-    }
-    if (notification == LBN_SELCHANGE) {
-        switch (control) {
-        case MainControl::lstProcesses:
-            return lstProcesses_Click();
-        case MainControl::lstModules:
-            return lstModules_Click();
-        case MainControl::lstDrivers:
-            return lstDrivers_Click();
-        default:
-            return;
-        }
-    }
+    constexpr std::array<Handler, 6> kHandlers{{
+        {MainControl::cmdRefresh, BN_CLICKED, &frmEnumProcs::cmdRefresh_Click},
+        {MainControl::cmdExit, BN_CLICKED, &frmEnumProcs::cmdExit_Click},
+        {MainControl::cmdMemMap, BN_CLICKED, &frmEnumProcs::cmdMemMap_Click},
+        {MainControl::lstProcesses, LBN_SELCHANGE, &frmEnumProcs::lstProcesses_Click},
+        {MainControl::lstModules, LBN_SELCHANGE, &frmEnumProcs::lstModules_Click},
+        {MainControl::lstDrivers, LBN_SELCHANGE, &frmEnumProcs::lstDrivers_Click},
+    }};
+    RunHandler(kHandlers, id, notification);
 }
 
 void frmEnumProcs::Form_Activate() { cmdRefresh_Click(); }

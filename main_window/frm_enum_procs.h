@@ -22,9 +22,10 @@ inline constexpr char kFreewareTitle[] = "More Freeware";
 inline constexpr char kFreewareText[] = "Get more free apps at velmora.example?";
 inline constexpr char kPublisherPage[] = "https://velmora.example/";
 
-class frmEnumProcs : public app::Form<MainControl, kMainControlCount> {
+class frmEnumProcs : public app::Form<frmEnumProcs, MainControl, kMainControlCount> {
 public:
-    frmEnumProcs(sys::Os& os, HINSTANCE instance) : Form(os, instance) {}
+    frmEnumProcs(sys::Os& os, HINSTANCE instance)
+        : Form(os, instance, kMainControls, kFirstControlId) {}
     ~frmEnumProcs() { Destroy(); }
 
     // Creates the window centred on the screen and shows it; its first
@@ -57,9 +58,10 @@ public:
     void FlashModuleWhite(int32_t idx);
     void FlashDriverWhite(int32_t idx);
 
-    LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-
 private:
+    friend Form; // the messages it dispatches
+    void OnCreate();
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void Create();
     void OnActivate(WPARAM wParam, LPARAM lParam);
     void OnCommand(int id, int notification);

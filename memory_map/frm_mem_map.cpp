@@ -44,74 +44,53 @@ std::string ClipboardText(const std::string& processName, const std::string& map
 }
 
 frmMemMap::frmMemMap(sys::Os& os, HINSTANCE instance)
-    : Form(os, instance), mapFont_(app::CreateTahoma(75, scale_)) {}
+    : Form(os, instance, kMapControls, kFirstMapControlId),
+      mapFont_(app::CreateTahoma(75, scale_)) {}
 
 void frmMemMap::Create(HWND owner) {
     owner_ = owner;
     CreateFormWindow(kFormClass, kMemMapCaption, POINT{CW_USEDEFAULT, CW_USEDEFAULT},
-                     FrameSize(kFormClass, kClientWidth, kClientHeight), owner, this);
+                     FrameSize(kFormClass, kClientWidth, kClientHeight), owner);
 }
 
-void frmMemMap::SetUpMapBox() {
+void frmMemMap::OnCreate() {
     HWND map = Control(MapControl::txtMemMap);
     ::SendMessageA(map, WM_SETFONT, reinterpret_cast<WPARAM>(mapFont_.Get()), FALSE);
     ::SendMessageA(map, EM_SETLIMITTEXT, 0, 0); // maps run far past the default 32 KB
 }
 
-LRESULT frmMemMap::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+bool frmMemMap::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_CREATE:
-        MakeControls(window, kMapControls, kFirstMapControlId);
-        SetUpMapBox();
-        return 0;
     case WM_ACTIVATE:
         if (LOWORD(wParam) != WA_INACTIVE &&
-            activation_.Counts(window, reinterpret_cast<HWND>(lParam))) {
+            activation_.Counts(window_, reinterpret_cast<HWND>(lParam))) {
             Form_Activate();
-            return 0;
+            return true;
         }
-        break;
+        return false;
     case WM_SIZE:
         Form_Resize();
-        return 0;
-    case WM_COMMAND:
-        OnCommand(LOWORD(wParam), HIWORD(wParam));
-        return 0;
-    case WM_CLOSE:
-        Close();
-        return 0;
+        return true;
     case WM_NEXTDLGCTL:
-        app::MoveDialogFocus(window, wParam, lParam); // Tab out of the map box
-        return 0;
+        app::MoveDialogFocus(window_, wParam, lParam); // Tab out of the map box
+        return true;
     case WM_DESTROY:
         // Wakes the modal loop, which waits in GetMessage, to see the window gone.
         ::PostMessageA(nullptr, WM_NULL, 0, 0);
-        break;
-    case WM_NCDESTROY:
-        Forget();
-        break;
+        return false;
     default:
-        break;
+        return false;
     }
-    return ::DefWindowProcA(window, message, wParam, lParam);
 }
 
 void frmMemMap::OnCommand(int id, int notification) {
-    if (notification != BN_CLICKED) {
-        return;
-    }
-    switch (static_cast<MapControl>(id - kFirstMapControlId)) {
-    case MapControl::cmdMap:
-        return cmdMap_Click();
-    case MapControl::cmdMapFree:
-        return cmdMapFree_Click();
-    case MapControl::cmdToClip:
-        return cmdToClip_Click();
-    case MapControl::cmdClose:
-        return cmdClose_Click();
-    default:
-        return;
-    }
+    constexpr std::array<Handler, 4> kHandlers{{
+        {MapControl::cmdMap, BN_CLICKED, &frmMemMap::cmdMap_Click},
+        {MapControl::cmdMapFree, BN_CLICKED, &frmMemMap::cmdMapFree_Click},
+        {MapControl::cmdToClip, BN_CLICKED, &frmMemMap::cmdToClip_Click},
+        {MapControl::cmdClose, BN_CLICKED, &frmMemMap::cmdClose_Click},
+    }};
+    RunHandler(kHandlers, id, notification);
 }
 
 void frmMemMap::Form_Activate() {

@@ -41,7 +41,7 @@ MapBoxSize ResizedMapBox(float clientWidth, float clientHeight, MapBoxSize curre
 // "Memory Map: <name>" CR LF and the map text.
 std::string ClipboardText(const std::string& processName, const std::string& mapText);
 
-class frmMemMap : public app::Form<MapControl, kMapControlCount> {
+class frmMemMap : public app::Form<frmMemMap, MapControl, kMapControlCount> {
 public:
     frmMemMap(sys::Os& os, HINSTANCE instance);
     ~frmMemMap() { Destroy(); }
@@ -60,10 +60,11 @@ public:
     void MapFreeMemory(int32_t lProcessID);
     void ResizeControls();
 
-    LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-
 private:
-    void SetUpMapBox();
+    friend Form; // the messages it dispatches
+    void OnCreate();
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    void OnClose() { Close(); }
     void OnCommand(int id, int notification);
     void Map(int32_t processId, bool freeOnly);
     void CopyToClipboard(const std::string& text);
