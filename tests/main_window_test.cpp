@@ -2,6 +2,7 @@
 
 #include "main_window/frm_enum_procs.h"
 #include "tests/kit/main_window_fixture.h"
+#include "tests/labels.h"
 
 #include <gtest/gtest.h>
 
@@ -39,7 +40,7 @@ protected:
     }
 };
 
-TEST_F(MainWindowTest, LaidOutInTwipsWithAFixedDialogFrame) {
+LABELED_TEST_F("dpi", MainWindowTest, LaidOutInTwipsWithAFixedDialogFrame) {
     Open();
     HWND window = form->Handle();
     char caption[64] = {};
@@ -75,7 +76,7 @@ TEST_F(MainWindowTest, LaidOutInTwipsWithAFixedDialogFrame) {
     EXPECT_EQ(Text(MainControl::Label3), "2GB=&&H8000 0000");
 }
 
-TEST_F(MainWindowTest, FontIsTahomaNinePoint) {
+LABELED_TEST_F("dpi", MainWindowTest, FontIsTahomaNinePoint) {
     Open();
     auto font =
         reinterpret_cast<HFONT>(::SendMessageA(Get(MainControl::lstProcesses), WM_GETFONT, 0, 0));
@@ -95,7 +96,7 @@ TEST_F(MainWindowTest, FontIsTahomaNinePoint) {
 
 // The runs at other resolutions name theirs, so that the layout checks cannot quietly
 // run at the default one.
-TEST_F(MainWindowTest, ScreenDpiIsTheOneTheRunAsksFor) {
+LABELED_TEST_F("dpi", MainWindowTest, ScreenDpiIsTheOneTheRunAsksFor) {
     const char* expected = std::getenv("VELMORA_EXPECT_DPI");
     if (expected == nullptr) {
         GTEST_SKIP() << "VELMORA_EXPECT_DPI is not set";

@@ -5,6 +5,7 @@
 #include "system/bas_enum_procs.h"
 #include "tests/fake_os.h"
 #include "tests/kit/messages.h"
+#include "tests/labels.h"
 
 #include <gtest/gtest.h>
 
@@ -121,7 +122,7 @@ TEST_F(MemMapWindowTest, ClipboardFailuresAreReportedAndCleanedUp) {
     }
 }
 
-TEST_F(MemMapWindowTest, ResizeKeepsTheMarginAndNeverGoesToAThousandTwips) {
+LABELED_TEST_F("dpi", MemMapWindowTest, ResizeKeepsTheMarginAndNeverGoesToAThousandTwips) {
     const app::TwipsScale& scale = form->Scale();
     ::SetWindowPos(form->Handle(), nullptr, 0, 0, scale.ToPixels(12000), scale.ToPixels(9000),
                    SWP_NOZORDER | SWP_NOMOVE);
@@ -152,7 +153,7 @@ TEST_F(MemMapWindowTest, ActivationMovesToTheTopAtScreenHeight) {
     EXPECT_EQ(frame.bottom - frame.top, ::GetSystemMetrics(SM_CYSCREEN));
 }
 
-TEST_F(MemMapWindowTest, FontsAreTahomaWithASmallerMapBox) {
+LABELED_TEST_F("dpi", MemMapWindowTest, FontsAreTahomaWithASmallerMapBox) {
     auto pointsOf = [&](MapControl control) {
         LOGFONTA font{};
         auto handle =

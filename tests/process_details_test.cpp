@@ -4,6 +4,7 @@
 #include "main_window/frm_enum_procs.h"
 #include "tests/kit/main_window_fixture.h"
 #include "tests/kit/messages.h"
+#include "tests/labels.h"
 
 #include <gtest/gtest.h>
 
@@ -184,7 +185,7 @@ TEST_F(DetailsTest, DriversListedAndDrawnAfterTheNextRedraw) {
     EXPECT_EQ(BarAt(180 + 8834 + 5), kBlue); // second driver
 }
 
-TEST_F(DetailsTest, EmptyBarIsAGreyFieldInABlackFrameWithThreeTicks) {
+LABELED_TEST_F("dpi", DetailsTest, EmptyBarIsAGreyFieldInABlackFrameWithThreeTicks) {
     os.drivers.clear();
     form->cmdRefresh_Click(); // reads no drivers
     form->cmdRefresh_Click(); // and paints the bar without them
@@ -207,7 +208,7 @@ TEST_F(DetailsTest, EmptyBarIsAGreyFieldInABlackFrameWithThreeTicks) {
     EXPECT_EQ(NotOfColour(greyFrom, top + 1, right - 1, tickBottom, kGrey), 0);
 }
 
-TEST_F(DetailsTest, BarShowsModulesAndDriversAtTheirScaledAddresses) {
+LABELED_TEST_F("dpi", DetailsTest, BarShowsModulesAndDriversAtTheirScaledAddresses) {
     os.drivers.push_back({0xFFFFF000u, "top.sys", "\\SystemRoot\\top.sys"});
     form->cmdRefresh_Click();
     Select(MainControl::lstProcesses, RowOf(412));
@@ -234,7 +235,7 @@ TEST_F(DetailsTest, BarShowsModulesAndDriversAtTheirScaledAddresses) {
     EXPECT_EQ(BarAt(3000, 8040 + 780), kGrey); // the strip below the bar
 }
 
-TEST_F(DetailsTest, BarSurvivesBeingCoveredAndRepainted) {
+LABELED_TEST_F("dpi", DetailsTest, BarSurvivesBeingCoveredAndRepainted) {
     Select(MainControl::lstProcesses, RowOf(412));
     Select(MainControl::lstModules, 1);
     PumpMessages();
@@ -266,7 +267,7 @@ TEST_F(DetailsTest, BarSurvivesBeingCoveredAndRepainted) {
     EXPECT_EQ(onScreen(), before);
 }
 
-TEST_F(DetailsTest, OnlyTheLastSelectedModuleIsMarked) {
+LABELED_TEST_F("dpi", DetailsTest, OnlyTheLastSelectedModuleIsMarked) {
     Select(MainControl::lstProcesses, RowOf(412));
     Select(MainControl::lstModules, 1);                  // lib.dll
     EXPECT_EQ(BarAt(180 + 570 + 1, 8040 + 780), kWhite); // down into the strip
@@ -309,7 +310,7 @@ TEST_F(DetailsTest, ModuleAndDriverSelectionsExcludeEachOther) {
     EXPECT_EQ(app::SelectedRow(Get(MainControl::lstDrivers)), 1);
 }
 
-TEST_F(DetailsTest, MarkingModuleThreeThenFiveLeavesOnlyFive) {
+LABELED_TEST_F("dpi", DetailsTest, MarkingModuleThreeThenFiveLeavesOnlyFive) {
     Select(MainControl::lstProcesses, RowOf(412));
     Select(MainControl::lstModules, 2); // small.dll: 64 KB, a box of width 0
     int x3 = Px(180 + 1141);
@@ -326,7 +327,7 @@ TEST_F(DetailsTest, MarkingModuleThreeThenFiveLeavesOnlyFive) {
     EXPECT_EQ(Text(MainControl::txtFilePath), "C:\\W\\ntdll.dll");
 }
 
-TEST_F(DetailsTest, DriverMarkIsTenTwipsWideAndReachesTheStrip) {
+LABELED_TEST_F("dpi", DetailsTest, DriverMarkIsTenTwipsWideAndReachesTheStrip) {
     Select(MainControl::lstDrivers, 1); // k.sys at 0xF7A5C000, clear of the ticks
     int row = Px(8040 + 780);
     int whiteWidth = 0;
