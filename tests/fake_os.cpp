@@ -107,9 +107,15 @@ DWORD FakeOs::CopyName(const std::string& text, LPSTR buffer, DWORD size) {
     return length;
 }
 
-// As GetDateFormatA and GetTimeFormatA answer: the length with the NUL, and with
-// no buffer only that.
-int FakeOs::CopyDateOrTime(const char* text, LPSTR buffer, int size) {
+// As GetDateFormatA and GetTimeFormatA answer, with three fields in `format`: the
+// length with the NUL, and with no buffer only that.
+int FakeOs::FormatDateOrTime(const char* call, const char* format, unsigned first, unsigned second,
+                             unsigned third, LPSTR buffer, int size) {
+    if (Enter(call)) {
+        return 0;
+    }
+    char text[32];
+    std::snprintf(text, sizeof text, format, first, second, third);
     if (size == 0) {
         return static_cast<int>(std::strlen(text)) + 1;
     }
@@ -121,13 +127,12 @@ HANDLE FakeOs::OpenProcess(DWORD access, BOOL, DWORD pid) {
     if (Enter("OpenProcess")) {
         return nullptr;
     }
-    auto process = processes.find(pid);
-    if (process == processes.end()) {
-        lastError_ = ERROR_INVALID_PARAMETER;
+    Process* process = Find(processes, pid, ERROR_INVALID_PARAMETER);
+    if (process == nullptr) {
         return nullptr;
     }
-    if (process->second.openError != 0) {
-        lastError_ = process->second.openError;
+    if (process->openError != 0) {
+        lastError_ = process->openError;
         return nullptr;
     }
     auto handle = reinterpret_cast<HANDLE>(nextHandle_);
@@ -206,16 +211,15 @@ DWORD FakeOs::FormatMessageA(DWORD, DWORD code, DWORD, LPSTR buffer, DWORD size)
     if (Enter("FormatMessageA")) {
         return 0;
     }
-    auto message = messages.find(code);
-    if (message == messages.end()) {
-        lastError_ = ERROR_MR_MID_NOT_FOUND;
+    const std::string* message = Find(messages, code, ERROR_MR_MID_NOT_FOUND);
+    if (message == nullptr) {
         return 0;
     }
-    if (message->second.size() >= size) {
+    if (message->size() >= size) {
         lastError_ = ERROR_INSUFFICIENT_BUFFER;
         return 0;
     }
-    return CopyName(message->second, buffer, size);
+    return CopyName(*message, buffer, size);
 }
 
 int FakeOs::GetLocaleInfoA(LCID, LCTYPE type, LPSTR buffer, int size) {
@@ -235,13 +239,12 @@ BOOL FakeOs::GetFileAttributesExA(LPCSTR path, WIN32_FILE_ATTRIBUTE_DATA* data) 
     if (Enter("GetFileAttributesExA")) {
         return FALSE;
     }
-    auto file = versionFiles.find(path);
-    if (file == versionFiles.end()) {
-        lastError_ = ERROR_FILE_NOT_FOUND;
+    const VersionFile* file = Find(versionFiles, path, ERROR_FILE_NOT_FOUND);
+    if (file == nullptr) {
         return FALSE;
     }
     *data = WIN32_FILE_ATTRIBUTE_DATA{};
-    data->ftLastWriteTime = file->second.lastWrite;
+    data->ftLastWriteTime = file->lastWrite;
     return TRUE;
 }
 
@@ -261,21 +264,13 @@ BOOL FakeOs::FileTimeToSystemTime(const FILETIME* time, SYSTEMTIME* out) {
 }
 
 int FakeOs::GetDateFormatA(LCID, DWORD, const SYSTEMTIME* time, LPCSTR, LPSTR buffer, int size) {
-    if (Enter("GetDateFormatA")) {
-        return 0;
-    }
-    char text[32];
-    std::snprintf(text, sizeof text, "%02u/%02u/%04u", time->wMonth, time->wDay, time->wYear);
-    return CopyDateOrTime(text, buffer, size);
+    return FormatDateOrTime("GetDateFormatA", "%02u/%02u/%04u", time->wMonth, time->wDay,
+                            time->wYear, buffer, size);
 }
 
 int FakeOs::GetTimeFormatA(LCID, DWORD, const SYSTEMTIME* time, LPCSTR, LPSTR buffer, int size) {
-    if (Enter("GetTimeFormatA")) {
-        return 0;
-    }
-    char text[32];
-    std::snprintf(text, sizeof text, "%02u:%02u:%02u", time->wHour, time->wMinute, time->wSecond);
-    return CopyDateOrTime(text, buffer, size);
+    return FormatDateOrTime("GetTimeFormatA", "%02u:%02u:%02u", time->wHour, time->wMinute,
+                            time->wSecond, buffer, size);
 }
 
 BOOL FakeOs::EnumProcesses(DWORD* ids, DWORD bytes, DWORD* bytesReturned) {
@@ -432,29 +427,27 @@ DWORD FakeOs::GetFileVersionInfoSizeA(LPCSTR path, DWORD* handle) {
     if (Enter("GetFileVersionInfoSizeA")) {
         return 0;
     }
-    auto file = versionFiles.find(path);
-    if (file == versionFiles.end()) {
-        lastError_ = ERROR_FILE_NOT_FOUND;
+    const VersionFile* file = Find(versionFiles, path, ERROR_FILE_NOT_FOUND);
+    if (file == nullptr) {
         return 0;
     }
-    if (file->second.data.empty()) {
+    if (file->data.empty()) {
         lastError_ = ERROR_RESOURCE_TYPE_NOT_FOUND;
         return 0;
     }
-    return static_cast<DWORD>(file->second.data.size());
+    return static_cast<DWORD>(file->data.size());
 }
 
 BOOL FakeOs::GetFileVersionInfoA(LPCSTR path, DWORD, DWORD size, LPVOID data) {
     if (Enter("GetFileVersionInfoA")) {
         return FALSE;
     }
-    auto file = versionFiles.find(path);
-    if (file == versionFiles.end()) {
-        lastError_ = ERROR_FILE_NOT_FOUND;
+    const VersionFile* file = Find(versionFiles, path, ERROR_FILE_NOT_FOUND);
+    if (file == nullptr) {
         return FALSE;
     }
-    std::memcpy(data, file->second.data.data(), std::min<size_t>(size, file->second.data.size()));
-    lastVersionFile_ = &file->second;
+    std::memcpy(data, file->data.data(), std::min<size_t>(size, file->data.size()));
+    lastVersionFile_ = file;
     lastVersionBlock_ = static_cast<const BYTE*>(data);
     return TRUE;
 }

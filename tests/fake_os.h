@@ -186,11 +186,22 @@ private:
     // Counts the call, runs its Before action, and tells whether it must fail
     // (the last error is then set).
     bool Enter(const std::string& call);
+    // The entry under `key`, or nullptr with the last error set to `missing`.
+    template <typename Map, typename Key>
+    typename Map::mapped_type* Find(Map& map, const Key& key, DWORD missing) {
+        auto found = map.find(key);
+        if (found == map.end()) {
+            lastError_ = missing;
+            return nullptr;
+        }
+        return &found->second;
+    }
     Process* ProcessOf(HANDLE handle);
     const Module* ModuleOf(HANDLE process, HMODULE module);
     const Driver* DriverAt(LPVOID base);
     DWORD CopyName(const std::string& text, LPSTR buffer, DWORD size);
-    int CopyDateOrTime(const char* text, LPSTR buffer, int size);
+    int FormatDateOrTime(const char* call, const char* format, unsigned first, unsigned second,
+                         unsigned third, LPSTR buffer, int size);
     // The two name calls of modules and of drivers: `call` copies `text` of the one found.
     DWORD CopyModuleText(const char* call, HANDLE process, HMODULE module,
                          std::string Module::*text, LPSTR buffer, DWORD size);

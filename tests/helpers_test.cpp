@@ -71,6 +71,9 @@ TEST(RaiseWinError, NumberSourceAndDescription) {
         EXPECT_EQ(error.Source(), "Velmora.Viewer.Windows");
         EXPECT_EQ(error.Description(), "Error: 5(&H5): Access denied.");
     }
+    // The program's own path, cut at MAX_PATH, still yields the source.
+    os.ownExePath = "C:\\" + std::string(300, 'v') + ".exe";
+    EXPECT_EQ(basEnumProcs::MakeWinError(os, 5).Source(), std::string(257, 'v') + ".Windows");
 }
 
 TEST(RaiseWinError, NumbersWrapInThirtyTwoBits) {
@@ -97,18 +100,6 @@ TEST(StripNul, CutsAtTheFirstNulAndNeverReadsPastTheBuffer) {
     EXPECT_EQ(StripNul(""s), "");
     char full[4] = {'w', 'x', 'y', 'z'}; // no terminator at all
     EXPECT_EQ(StripNul(full, sizeof full), "wxyz");
-}
-
-TEST(OpenProcessQuery, AsksForQueryAndReadRightsOnly) {
-    fake::FakeOs os;
-    os.processes[8] = fake::MakeProcess("a.exe", "C:\\a.exe");
-    os.processes[12] = fake::MakeProcess("b.exe", "C:\\b.exe");
-    os.processes[12].openError = ERROR_ACCESS_DENIED;
-    HANDLE handle = basEnumProcs::OpenProcessQuery(os, 8);
-    EXPECT_NE(handle, nullptr);
-    os.CloseHandle(handle);
-    EXPECT_EQ(basEnumProcs::OpenProcessQuery(os, 12), nullptr);
-    EXPECT_EQ(os.openAccessMasks, (std::vector<DWORD>{0x410, 0x410}));
 }
 
 TEST(Hex, UpperCaseWithoutLeadingZeros) {

@@ -40,58 +40,22 @@ protected:
     }
 };
 
-LABELED_TEST_F("dpi", MainWindowTest, LaidOutInTwipsWithAFixedDialogFrame) {
+LABELED_TEST_F("dpi", MainWindowTest, LaidOutWithAFixedFrameAndLabelsThatFitTheirText) {
     Open();
     HWND window = form->Handle();
-    char caption[64] = {};
-    ::GetWindowTextA(window, caption, sizeof caption);
-    EXPECT_STREQ(caption, "Velmora Process Viewer");
     LONG style = ::GetWindowLongA(window, GWL_STYLE);
     EXPECT_EQ(style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME), 0);
     EXPECT_NE(::GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_DLGMODALFRAME, 0);
-
+    // The frame is sized around the client area, not the other way round.
     const app::TwipsScale& scale = form->Scale();
     RECT client;
     ::GetClientRect(window, &client);
     EXPECT_EQ(client.right, scale.ToPixels(9420));
     EXPECT_EQ(client.bottom, scale.ToPixels(8940));
-
-    for (int i = 0; i < main_window::kMainControlCount; ++i) {
-        const app::ControlSpec& layout = main_window::kMainControls[i];
-        auto control = static_cast<MainControl>(i);
-        ASSERT_NE(Get(control), nullptr) << layout.name;
-        RECT box = PixelRect(control);
-        EXPECT_EQ(box.left, scale.ToPixels(layout.rect.left)) << layout.name;
-        EXPECT_EQ(box.top, scale.ToPixels(layout.rect.top)) << layout.name;
-        if (layout.kind != app::ControlKind::FittingLabel) {
-            EXPECT_EQ(box.right, scale.ToPixels(layout.rect.left + layout.rect.width))
-                << layout.name;
-            EXPECT_EQ(box.bottom, scale.ToPixels(layout.rect.top + layout.rect.height))
-                << layout.name;
-        }
-    }
     // Labels that fit their text come out near the sizes of the Tahoma layout.
     RECT label3 = PixelRect(MainControl::Label3);
     EXPECT_NEAR(label3.right - label3.left, scale.ToPixels(1605), scale.ToPixels(300));
     EXPECT_EQ(Text(MainControl::Label3), "2GB=&&H8000 0000");
-}
-
-LABELED_TEST_F("dpi", MainWindowTest, FontIsTahomaNinePoint) {
-    Open();
-    auto font =
-        reinterpret_cast<HFONT>(::SendMessageA(Get(MainControl::lstProcesses), WM_GETFONT, 0, 0));
-    ASSERT_NE(font, nullptr);
-    LOGFONTA logFont{};
-    ::GetObjectA(font, sizeof logFont, &logFont);
-    EXPECT_STREQ(logFont.lfFaceName, "Tahoma");
-    EXPECT_EQ(logFont.lfHeight, -::MulDiv(9, form->Scale().Dpi(), 72));
-    EXPECT_EQ(logFont.lfWeight, FW_NORMAL);
-    EXPECT_EQ(logFont.lfCharSet, ANSI_CHARSET);
-    EXPECT_FALSE(logFont.lfItalic || logFont.lfUnderline || logFont.lfStrikeOut);
-    for (int i = 0; i < main_window::kMainControlCount; ++i) {
-        EXPECT_EQ(::SendMessageA(form->Control(static_cast<MainControl>(i)), WM_GETFONT, 0, 0),
-                  reinterpret_cast<LRESULT>(font));
-    }
 }
 
 // The runs at other resolutions name theirs, so that the layout checks cannot quietly
@@ -104,29 +68,12 @@ LABELED_TEST_F("dpi", MainWindowTest, ScreenDpiIsTheOneTheRunAsksFor) {
     EXPECT_EQ(app::TwipsScale::ForScreen().Dpi(), std::atoi(expected));
 }
 
-TEST_F(MainWindowTest, TabOrderVisitsButtonsListsAndTextBoxesInTableOrder) {
-    Open();
-    std::vector<HWND> expected;
-    for (MainControl control :
-         {MainControl::cmdRefresh, MainControl::cmdExit, MainControl::lstProcesses,
-          MainControl::lstModules, MainControl::txtStatus, MainControl::lstDrivers,
-          MainControl::txtFilePath, MainControl::txtVersionInfo, MainControl::cmdMemMap}) {
-        expected.push_back(Get(control));
-    }
-    std::vector<HWND> visited;
-    HWND at = Get(MainControl::cmdRefresh);
-    for (size_t i = 0; i < expected.size(); ++i) {
-        visited.push_back(at);
-        at = ::GetNextDlgTabItem(form->Handle(), at, FALSE);
-    }
-    EXPECT_EQ(visited, expected);
-    EXPECT_EQ(at, Get(MainControl::cmdRefresh)); // and round again
-}
-
 TEST_F(MainWindowTest, FirstActivationRefreshes) {
     Open();
     EXPECT_EQ(os.calls["EnumProcesses"], 1);
+    EXPECT_EQ(Text(MainControl::txtStatus), "");
     EXPECT_EQ(Text(MainControl::lblModules), "No modules");
+    EXPECT_EQ(app::RowCount(Get(MainControl::lstModules)), 0);
     EXPECT_EQ(Text(MainControl::lblPageFaults), "Page Faults: ");
     EXPECT_EQ(Text(MainControl::lblWorkingSet), "Working Set Size: ");
     EXPECT_EQ(Text(MainControl::lblPageFile), "Page File Usage: ");
@@ -139,11 +86,14 @@ TEST_F(MainWindowTest, FirstActivationRefreshes) {
     EXPECT_EQ(os.OpenHandles(), 0);
 }
 
+// Refresh rebuilds the list and empties the details of the selected process, but
+// leaves its path in the status box.
 TEST_F(MainWindowTest, RefreshRebuildsTheListAndKeepsTheStatusText) {
+    os.processes[412].counters.WorkingSetSize = 4096;
     Open();
-    ::SendMessageA(Get(MainControl::lstProcesses), LB_SETCURSEL, 2, 0);
-    form->lstProcesses_Click();
+    Select(MainControl::lstProcesses, RowOf(412));
     EXPECT_EQ(Text(MainControl::txtStatus), "C:\\Apps\\editor.exe");
+    EXPECT_EQ(Text(MainControl::lblWorkingSet), "Working Set Size: 4,096");
     os.processes.erase(36);
     os.processes[40] = fake::MakeProcess("new.exe", "C:\\new.exe", IDLE_PRIORITY_CLASS);
     Click(MainControl::cmdRefresh);
@@ -153,6 +103,8 @@ TEST_F(MainWindowTest, RefreshRebuildsTheListAndKeepsTheStatusText) {
     EXPECT_EQ(app::SelectedRow(Get(MainControl::lstProcesses)), -1);
     EXPECT_EQ(Text(MainControl::txtStatus), "C:\\Apps\\editor.exe");
     EXPECT_EQ(Text(MainControl::lblModules), "No modules");
+    EXPECT_EQ(app::RowCount(Get(MainControl::lstModules)), 0);
+    EXPECT_EQ(Text(MainControl::lblWorkingSet), "Working Set Size: ");
 }
 
 TEST_F(MainWindowTest, EmptySnapshotShowsZeroAndLeavesTheFocus) {
@@ -185,76 +137,113 @@ TEST_F(MainWindowTest, OnlyActivationsFromTheProgramsOwnFormsRefresh) {
     ::DestroyWindow(other);
 }
 
-TEST_F(MainWindowTest, ExitPromptAnsweredOkOpensThePublisherPage) {
-    Open();
-    os.messageBoxAnswers = {IDOK};
-    Click(MainControl::cmdExit);
-    ASSERT_EQ(os.messageBoxes.size(), 1u);
-    const fake::MessageBoxCall& box = os.messageBoxes[0];
-    EXPECT_EQ(box.caption, "More Freeware");
-    EXPECT_EQ(box.text.rfind("Get more free apps at ", 0), 0u);
-    EXPECT_EQ(box.text.back(), '?');
-    EXPECT_EQ(box.type & MB_TYPEMASK, static_cast<UINT>(MB_OKCANCEL));
-    EXPECT_EQ(box.type & MB_ICONMASK, 0u);
-    EXPECT_EQ(box.type & MB_DEFMASK, static_cast<UINT>(MB_DEFBUTTON1));
-    ASSERT_EQ(os.shellCalls.size(), 1u);
-    const fake::ShellCall& shell = os.shellCalls[0];
-    EXPECT_EQ(shell.owner, nullptr);
-    EXPECT_EQ(shell.verb, "open");
-    EXPECT_EQ(shell.file, main_window::kPublisherPage);
-    EXPECT_FALSE(shell.hasParameters || shell.hasDirectory);
-    EXPECT_EQ(shell.show, SW_SHOWNORMAL);
-    EXPECT_EQ(form->Handle(), nullptr); // the window is gone
-    EXPECT_TRUE(QuitPosted());
-}
-
-TEST_F(MainWindowTest, ExitPromptCancelledStillEndsWithoutThePage) {
-    Open();
-    os.messageBoxAnswers = {IDCANCEL};
-    form->cmdExit_Click();
-    EXPECT_EQ(os.messageBoxes.size(), 1u);
-    EXPECT_TRUE(os.shellCalls.empty());
-    EXPECT_EQ(form->Handle(), nullptr);
-    EXPECT_TRUE(QuitPosted());
-}
-
-// Close requests that come while the prompt waits (the close box clicked again,
-// Close from the taskbar) find the exit sequence running and change nothing; a
-// shell that fails ends the program as quietly as one that works.
-TEST_F(MainWindowTest, CloseBoxRunsTheSameExitSequenceOnceWhateverTheShellDoes) {
-    Open();
-    os.messageBoxAnswers = {IDOK};
-    HWND window = form->Handle();
+// However the window is closed and whatever the prompt answers, the exit sequence
+// runs once: close requests that come while the prompt waits (the close box clicked
+// again, Close from the taskbar) change nothing, only OK opens the publisher's page,
+// a failed prompt answers 0, and a shell that fails ends the program as quietly as
+// one that works.
+TEST_F(MainWindowTest, ClosingAsksOnceOpensThePageOnlyOnOkAndEnds) {
+    using Request = void (*)(testkit::FakeMainWindow&);
+    const Request exitButton = [](testkit::FakeMainWindow& w) { w.Click(MainControl::cmdExit); };
+    const Request closeBox = [](testkit::FakeMainWindow& w) {
+        ::SendMessageA(w.form->Handle(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    };
+    struct Case {
+        const char* what;
+        Request close;
+        int answer; // 0: the prompt fails
+        bool shellFails;
+    } cases[] = {{"Exit, OK", exitButton, IDOK, false},
+                 {"Exit, Cancel", exitButton, IDCANCEL, false},
+                 {"close box, OK, the shell failing", closeBox, IDOK, true},
+                 {"close box, the prompt failing", closeBox, 0, false}};
+    HWND window = nullptr;
     bool asked = false;
-    os.Before("MessageBoxA", [&] {
-        if (!std::exchange(asked, true)) {
-            ::SendMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0);
-            ::SendMessageA(window, WM_CLOSE, 0, 0);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        os.ResetCounts();
+        os.ClearFailures();
+        Open();
+        window = form->Handle();
+        asked = false;
+        os.Before("MessageBoxA", [&] {
+            if (!std::exchange(asked, true)) {
+                ::SendMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+                ::SendMessageA(window, WM_CLOSE, 0, 0);
+            }
+        });
+        if (c.answer == 0) {
+            os.Fail("MessageBoxA", ERROR_NOT_ENOUGH_MEMORY);
         }
-    });
-    os.Fail("ShellExecuteA", SE_ERR_DLLNOTFOUND);
-    ::SendMessageA(form->Handle(), WM_SYSCOMMAND, SC_CLOSE, 0);
-    ASSERT_EQ(os.messageBoxes.size(), 1u);
-    EXPECT_EQ(os.messageBoxes[0].caption, "More Freeware");
-    EXPECT_EQ(os.shellCalls.size(), 1u);
-    EXPECT_EQ(form->Handle(), nullptr);
-    EXPECT_TRUE(QuitPosted());
+        os.messageBoxAnswers = {c.answer};
+        if (c.shellFails) {
+            os.Fail("ShellExecuteA", SE_ERR_DLLNOTFOUND);
+        }
+        c.close(*this);
+        ASSERT_EQ(os.messageBoxes.size(), 1u);
+        const fake::MessageBoxCall& box = os.messageBoxes[0];
+        EXPECT_EQ(box.owner, window);
+        EXPECT_EQ(box.caption, main_window::kFreewareTitle);
+        EXPECT_EQ(box.type & MB_TYPEMASK, static_cast<UINT>(MB_OKCANCEL));
+        EXPECT_EQ(box.type & MB_ICONMASK, 0u);
+        EXPECT_EQ(box.type & MB_DEFMASK, static_cast<UINT>(MB_DEFBUTTON1));
+        ASSERT_EQ(os.shellCalls.size(), c.answer == IDOK ? 1u : 0u);
+        if (c.answer == IDOK) {
+            const fake::ShellCall& shell = os.shellCalls[0];
+            EXPECT_EQ(shell.owner, nullptr);
+            EXPECT_EQ(shell.verb, "open");
+            EXPECT_EQ(shell.file, main_window::kPublisherPage);
+            EXPECT_FALSE(shell.hasParameters || shell.hasDirectory);
+            EXPECT_EQ(shell.show, SW_SHOWNORMAL);
+        }
+        EXPECT_EQ(form->Handle(), nullptr); // the window is gone
+        EXPECT_TRUE(QuitPosted());
+    }
 }
 
-TEST_F(MainWindowTest, FailedEnumerationEndsTheProgramThroughTheErrorReport) {
+// A list box of a hundred thousand rows: indexes past 32,767 and a selection there.
+TEST_F(MainWindowTest, AHundredThousandProcessesFillTheListAndTheLastOneSelects) {
+    os.processes.clear();
+    for (DWORD pid = 8; pid < 8 + 4 * 100000; pid += 4) {
+        std::string name = "p" + std::to_string(pid) + ".exe";
+        os.processes[pid] = fake::MakeProcess(name, "C:\\p\\" + name);
+    }
     Open();
-    ASSERT_EQ(app::RowCount(Get(MainControl::lstProcesses)), 4);
-    os.processes[40] = fake::MakeProcess("new.exe", "C:\\new.exe");
-    os.Fail("EnumProcesses", ERROR_ACCESS_DENIED);
-    Click(MainControl::cmdRefresh);
-    ASSERT_EQ(os.messageBoxes.size(), 1u);
-    EXPECT_EQ(os.messageBoxes[0].caption, "Velmora Process Viewer");
-    EXPECT_NE(os.messageBoxes[0].text.find("-2147192499"), std::string::npos);
-    EXPECT_NE(os.messageBoxes[0].text.find("Error: 5(&H5): Access denied."), std::string::npos);
-    EXPECT_TRUE(QuitPosted());
-    // The cycle stopped at the snapshot: the list keeps its rows.
-    EXPECT_EQ(app::RowCount(Get(MainControl::lstProcesses)), 4);
-    EXPECT_EQ(Text(MainControl::lblProcesses), "4 Processes");
+    EXPECT_EQ(Text(MainControl::lblProcesses), "100000 Processes");
+    HWND list = Get(MainControl::lstProcesses);
+    ASSERT_EQ(app::RowCount(list), 100000);
+    EXPECT_EQ(app::RowText(list, 0), "8 - p8.exe (normal)");
+    EXPECT_EQ(app::RowText(list, 99999), "400004 - p400004.exe (normal)");
+    Select(MainControl::lstProcesses, 99999);
+    EXPECT_EQ(Text(MainControl::txtStatus), "C:\\p\\p400004.exe");
+    EXPECT_EQ(Text(MainControl::lblModules), "1 Modules taking 106,496 bytes");
+}
+
+// A failed driver or process enumeration ends the program through the error report
+// at the window procedure's boundary: the refresh stops there (drivers are read
+// first), and both lists keep their rows.
+TEST_F(MainWindowTest, AFailedEnumerationEndsTheProgramThroughTheErrorReport) {
+    os.drivers = {{0x0000A000u, "x.sys", "x"}};
+    for (const char* call : {"EnumDeviceDrivers", "EnumProcesses"}) {
+        SCOPED_TRACE(call);
+        os.ClearFailures();
+        Open();
+        ASSERT_EQ(app::RowCount(Get(MainControl::lstProcesses)), 4);
+        os.ResetCounts();
+        os.processes[40] = fake::MakeProcess("new.exe", "C:\\new.exe");
+        os.Fail(call, ERROR_ACCESS_DENIED);
+        Click(MainControl::cmdRefresh);
+        ASSERT_EQ(os.messageBoxes.size(), 1u);
+        EXPECT_EQ(os.messageBoxes[0].caption, "Velmora Process Viewer");
+        EXPECT_NE(os.messageBoxes[0].text.find("-2147192499"), std::string::npos);
+        EXPECT_NE(os.messageBoxes[0].text.find("Error: 5(&H5): Access denied."), std::string::npos);
+        EXPECT_TRUE(QuitPosted());
+        EXPECT_EQ(os.calls["EnumProcesses"], std::string(call) == "EnumProcesses" ? 1 : 0);
+        EXPECT_EQ(app::RowCount(Get(MainControl::lstProcesses)), 4);
+        EXPECT_EQ(Text(MainControl::lblProcesses), "4 Processes");
+        EXPECT_EQ(Rows(MainControl::lstDrivers), std::vector<std::string>{"x.sys @ 0000 A000"});
+        os.processes.erase(40);
+    }
 }
 
 } // namespace

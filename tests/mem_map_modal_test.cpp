@@ -3,10 +3,10 @@
 // control's default limit.
 
 #include "memory_map/frm_mem_map.h"
-#include "memory_map/region_walk.h"
-#include "system/bas_enum_procs.h"
 #include "tests/fake_os.h"
+#include "tests/kit/memory_map_fixture.h"
 #include "tests/kit/messages.h"
+#include "tests/kit/text.h"
 
 #include <gtest/gtest.h>
 
@@ -99,13 +99,7 @@ LRESULT CALLBACK WatchDestroy(int code, WPARAM wParam, LPARAM lParam) {
 class MemMapModalTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        fake::Process process = fake::MakeProcess("app.exe", "C:\\Apps\\app.exe");
-        process.regions = {fake::Region(0, 0x10000, MEM_FREE),
-                           fake::Region(0x10000, 0x1000, MEM_COMMIT, MEM_PRIVATE, PAGE_READWRITE),
-                           fake::Region(0x11000, 0x7FFDF000, MEM_FREE)};
-        os.processes[8] = process;
-        basEnumProcs::lMemMapProcessID = 8;
-        basEnumProcs::sMemMapProcessName = "app.exe";
+        testkit::ScriptMappedProcess(os);
         WNDCLASSA ownerClass{};
         ownerClass.lpfnWndProc = OwnerProcedure;
         ownerClass.hInstance = ::GetModuleHandleA(nullptr);
@@ -168,29 +162,27 @@ TEST_F(MemMapModalTest, EachOpeningIsAFreshWindowWhicheverWayTheLastClosed) {
 // A map of thousands of regions runs far past the edit control's default 32 KB.
 TEST(LongMemoryMap, ReachesTheBoxAndTheClipboardWhole) {
     fake::FakeOs os;
-    fake::Process process = fake::MakeProcess("big.exe", "C:\\big.exe");
+    std::vector<MEMORY_BASIC_INFORMATION> regions;
     uint32_t at = 0x10000;
-    process.regions.push_back(fake::Region(0, at, MEM_FREE));
+    regions.push_back(fake::Region(0, at, MEM_FREE));
     for (int i = 0; i < 3000; ++i, at += 0x1000) {
         DWORD state = i % 2 == 0 ? MEM_COMMIT : MEM_RESERVE;
-        process.regions.push_back(fake::Region(at, 0x1000, state, MEM_PRIVATE, PAGE_READWRITE));
+        regions.push_back(fake::Region(at, 0x1000, state, MEM_PRIVATE, PAGE_READWRITE));
     }
-    process.regions.push_back(fake::Region(at, 0x7FFF0000 - at, MEM_FREE));
-    os.processes[8] = process;
-    basEnumProcs::lMemMapProcessID = 8;
-    basEnumProcs::sMemMapProcessName = "big.exe";
-    HANDLE handle = os.OpenProcess(0x410, FALSE, 8);
-    std::string expected =
-        memory_map::WalkRegions(os, handle, memory_map::MapKind::AllRegions).text;
-    os.CloseHandle(handle);
-    ASSERT_GT(expected.size(), 100000u);
+    regions.push_back(fake::Region(at, 0x7FFF0000 - at, MEM_FREE));
+    testkit::ScriptMappedProcess(os, regions, 8, "big.exe");
 
     memory_map::frmMemMap form(os, ::GetModuleHandleA(nullptr));
     form.Create(nullptr);
     form.cmdMap_Click();
-    EXPECT_EQ(app::GetText(form.Control(MapControl::txtMemMap)), expected);
+    std::string shown = app::GetText(form.Control(MapControl::txtMemMap));
+    ASSERT_GT(shown.size(), 100000u);
+    std::vector<std::string> lines = testkit::SplitLines(shown);
+    ASSERT_EQ(lines.size(), 3002u);
+    EXPECT_EQ(lines[3000], "BC 7000 - BC 7FFF\t1 pp\tRESERVE\tPRIVATE\tREADWRITE");
+    EXPECT_EQ(lines[3001], "BC 8000 - 7FFE FFFF\t521256 pp\tFREE");
     form.cmdToClip_Click();
-    EXPECT_EQ(os.clipboardText, "Memory Map: big.exe\r\n" + expected);
+    EXPECT_EQ(os.clipboardText, "Memory Map: big.exe\r\n" + shown);
     EXPECT_TRUE(os.messageBoxes.empty());
 }
 

@@ -95,6 +95,14 @@ TEST_F(RegionWalkTest, FullMapLinesWithPathsOfTheInspectedProcess) {
     os.Fail("EnumProcessModules", ERROR_PARTIAL_COPY);
     EXPECT_EQ(WalkRegions(os, process, MapKind::AllRegions).text, map.text);
     EXPECT_EQ(os.calls["GetModuleFileNameExA"], 4);
+
+    // A failed path query leaves its line without a path, and the next its own.
+    os.ClearFailures();
+    os.ResetCounts();
+    os.Fail("GetModuleFileNameExA", ERROR_INVALID_HANDLE, 1);
+    auto unpathed = Lines(WalkRegions(os, process, MapKind::AllRegions).text);
+    EXPECT_EQ(unpathed[3], "40 0000 - 40 0FFF\t1 pp\tCOMMIT\tIMAGE\tREADONLY");
+    EXPECT_EQ(unpathed[5], lines[5]);
     os.CloseHandle(process);
 }
 
@@ -112,52 +120,93 @@ TEST_F(RegionWalkTest, FreeOnlyMapHasTheSameTotal) {
     os.CloseHandle(process);
 }
 
-TEST_F(RegionWalkTest, TheRegionReachingTheBoundIsTheLast) {
-    HANDLE process = Open({fake::Region(0, 0x7FFE0000, kFree),
-                           fake::Region(0x7FFE0000, 0x10000, kCommit, MEM_PRIVATE, PAGE_READONLY),
-                           fake::Region(0x7FFF0000, 0x10000, kReserve, MEM_PRIVATE, 0)});
-    auto map = WalkRegions(os, process, MapKind::AllRegions);
-    auto lines = Lines(map.text);
-    ASSERT_EQ(lines.size(), 2u); // 0x7FFE0000 + 0x10000 passes the bound: nothing after it
-    EXPECT_EQ(lines[1], "7FFE 0000 - 7FFE FFFF\t16 pp\tCOMMIT\tPRIVATE\tREADONLY");
-    os.CloseHandle(process);
-}
-
-TEST_F(RegionWalkTest, ARegionRunningPastTwoGigabytesEndsTheWalk) {
-    // start + size passes 0x7FFFFFFF: in 32-bit arithmetic the cursor would turn negative.
-    HANDLE process = Open({fake::Region(0, 0x10000, kFree),
-                           fake::Region(0x10000, 0xFFFE0000u, kReserve, MEM_PRIVATE, 0),
-                           fake::Region(0xFFFF0000u, 0x10000, kFree)});
-    auto map = WalkRegions(os, process, MapKind::AllRegions);
-    EXPECT_EQ(Lines(map.text).size(), 2u);
-    EXPECT_EQ(os.calls["VirtualQueryEx"], 2);
-    os.CloseHandle(process);
-}
-
-TEST_F(RegionWalkTest, AFailedQueryEndsTheWalkWithoutRepeatingTheLastRecord) {
-    HANDLE process = Open({fake::Region(0, 0x10000, kFree),
-                           fake::Region(0x10000, 0x1000, kCommit, MEM_PRIVATE, PAGE_READWRITE),
-                           fake::Region(0x11000, 0x1000, kCommit, MEM_PRIVATE, PAGE_READWRITE)});
-    os.Fail("VirtualQueryEx", ERROR_INVALID_PARAMETER, 3);
-    auto map = WalkRegions(os, process, MapKind::AllRegions);
-    EXPECT_EQ(Lines(map.text).size(), 2u);
-    EXPECT_EQ(map.freePages, 16);
-    os.CloseHandle(process);
-    // The very first query failing leaves an empty map and no free pages.
-    HANDLE again = Open({fake::Region(0, 0x10000, kFree)});
-    os.Fail("VirtualQueryEx", ERROR_INVALID_PARAMETER);
-    auto empty = WalkRegions(os, again, MapKind::AllRegions);
-    EXPECT_EQ(empty.text, "");
-    EXPECT_EQ(memory_map::FreePagesText(empty.freePages), "0 free pages");
-    os.CloseHandle(again);
-}
-
-TEST_F(RegionWalkTest, NonFreeRegionAtZeroHasNoPathAndOneRegionIsOneLine) {
-    HANDLE process = Open({fake::Region(0, 0x80000000u, kReserve, MEM_PRIVATE, 0)});
-    auto map = WalkRegions(os, process, MapKind::AllRegions);
-    EXPECT_EQ(map.text, "0 - 7FFF FFFF\t524288 pp\tRESERVE\tPRIVATE\t0");
-    EXPECT_EQ(os.calls["GetModuleFileNameExA"], 0);
-    os.CloseHandle(process);
+// Where a walk ends: at the region that reaches the bound, at a region running past
+// 2 GB (whose end a 32-bit cursor would wrap or turn negative), or at a failed query,
+// whose record would be stale.
+TEST(RegionWalk, EndsAtTheBoundPastTwoGigabytesOrAtAFailedQuery) {
+    const std::string kPrivateRw = "\tCOMMIT\tPRIVATE\tREADWRITE";
+    struct Case {
+        const char* what;
+        std::vector<MEMORY_BASIC_INFORMATION> regions;
+        int failingQuery; // 0: none
+        std::vector<std::string> lines;
+        int64_t freePages;
+        int queries;
+        bool moduleListFails = false; // then every non-free region above 0 is asked its path
+    } cases[] = {
+        {"one free region up to the bound",
+         {fake::Region(0, 0x7FFF0000, kFree)},
+         0,
+         {"0 - 7FFE FFFF\t524272 pp\tFREE"},
+         524272,
+         1},
+        {"the region reaching the bound is the last",
+         {fake::Region(0, 0x7FFE0000, kFree),
+          fake::Region(0x7FFE0000, 0x10000, kCommit, MEM_PRIVATE, PAGE_READONLY),
+          fake::Region(0x7FFF0000, 0x10000, kReserve, MEM_PRIVATE, 0)},
+         0,
+         {"0 - 7FFD FFFF\t524256 pp\tFREE",
+          "7FFE 0000 - 7FFE FFFF\t16 pp\tCOMMIT\tPRIVATE\tREADONLY"},
+         524256,
+         2},
+        {"the last page below the bound",
+         {fake::Region(0, 0x10000, kFree), fake::Region(0x10000, 0x7FFDF000, kReserve, MEM_PRIVATE),
+          fake::Region(0x7FFEF000, 0x1000, kCommit, MEM_PRIVATE, PAGE_READWRITE)},
+         0,
+         {"0 - FFFF\t16 pp\tFREE", "1 0000 - 7FFE EFFF\t524255 pp\tRESERVE\tPRIVATE\t0",
+          "7FFE F000 - 7FFE FFFF\t1 pp" + kPrivateRw},
+         16,
+         3},
+        {"one region from 0 past 2 GB, never asked its path",
+         {fake::Region(0, 0x80000000u, kReserve, MEM_PRIVATE, 0)},
+         0,
+         {"0 - 7FFF FFFF\t524288 pp\tRESERVE\tPRIVATE\t0"},
+         0,
+         1,
+         true},
+        {"a region past 2 GB: a 32-bit cursor turns negative",
+         {fake::Region(0, 0x10000, kFree),
+          fake::Region(0x10000, 0xFFFE0000u, kReserve, MEM_PRIVATE),
+          fake::Region(0xFFFF0000u, 0x10000, kFree)},
+         0,
+         {"0 - FFFF\t16 pp\tFREE", "1 0000 - FFFE FFFF\t1048544 pp\tRESERVE\tPRIVATE\t0"},
+         16,
+         2},
+        {"a region to 4 GB: a 32-bit cursor wraps to 0",
+         {fake::Region(0, 0x10000, kFree),
+          fake::Region(0x10000, 0xFFFF0000u, kReserve, MEM_PRIVATE)},
+         0,
+         {"0 - FFFF\t16 pp\tFREE", "1 0000 - FFFF FFFF\t1048560 pp\tRESERVE\tPRIVATE\t0"},
+         16,
+         2},
+        {"the third query fails",
+         {fake::Region(0, 0x10000, kFree),
+          fake::Region(0x10000, 0x1000, kCommit, MEM_PRIVATE, PAGE_READWRITE),
+          fake::Region(0x11000, 0x1000, kCommit, MEM_PRIVATE, PAGE_READWRITE)},
+         3,
+         {"0 - FFFF\t16 pp\tFREE", "1 0000 - 1 0FFF\t1 pp" + kPrivateRw},
+         16,
+         3},
+        {"the first query fails", {fake::Region(0, 0x10000, kFree)}, 1, {""}, 0, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        fake::FakeOs os;
+        os.processes[8].regions = c.regions;
+        if (c.failingQuery != 0) {
+            os.Fail("VirtualQueryEx", ERROR_INVALID_PARAMETER, c.failingQuery);
+        }
+        if (c.moduleListFails) {
+            os.Fail("EnumProcessModules", ERROR_PARTIAL_COPY);
+        }
+        HANDLE process = os.OpenProcess(0x410, FALSE, 8);
+        auto map = WalkRegions(os, process, MapKind::AllRegions);
+        EXPECT_EQ(Lines(map.text), c.lines);
+        EXPECT_EQ(map.freePages, c.freePages);
+        EXPECT_EQ(os.calls["VirtualQueryEx"], c.queries);
+        EXPECT_EQ(os.calls["GetModuleFileNameExA"], 0);
+        os.CloseHandle(process);
+    }
 }
 
 TEST(MapBoxResize, HundredTwipMarginNeverAThousandOrLess) {

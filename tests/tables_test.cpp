@@ -1,8 +1,11 @@
 #include "main_window/driver_table.h"
 #include "main_window/module_table.h"
+#include "main_window/process_snapshot.h"
 #include "main_window/table_order.h"
+#include "memory_map/region_walk.h"
 #include "system/raised_error.h"
 #include "tests/fake_os.h"
+#include "tests/kit/text.h"
 
 #include <gtest/gtest.h>
 
@@ -31,27 +34,6 @@ protected:
     }
     fake::FakeOs os;
 };
-
-TEST_F(ModuleTableTest, BufferDoublesWhileTheReplyFillsIt) {
-    struct Case {
-        int modules;
-        std::initializer_list<int> slots;
-    } cases[] = {{24, {25}}, {25, {25, 50}}, {60, {25, 50, 100}}};
-    for (const Case& c : cases) {
-        std::vector<fake::Module> modules;
-        for (int i = 0; i < c.modules; ++i) {
-            modules.push_back({0x10000000u + i * 0x10000u, 0x1000, "m.dll", "C:\\m.dll"});
-        }
-        HANDLE process = Open(modules);
-        os.enumModulesSizes.clear();
-        auto listing = ReadModules(os, process);
-        ASSERT_TRUE(listing.succeeded);
-        EXPECT_EQ(listing.table.lNumModules, c.modules);
-        EXPECT_EQ(listing.table.sModuleNames.size(), static_cast<size_t>(c.modules));
-        EXPECT_EQ(os.enumModulesSizes, SlotBytes(c.slots, sizeof(HMODULE)));
-        os.CloseHandle(process);
-    }
-}
 
 TEST_F(ModuleTableTest, SortedBySignedBaseWithZeroHandles) {
     HANDLE process = Open({{0x77000000, 0x100000, "kernel32.dll", "C:\\k32.dll"},
@@ -116,22 +98,11 @@ TEST(ModuleLine, Texts) {
     EXPECT_EQ(ModuleLineText("", 0, 0, kEnglish), " @ 0: 0 ()");
     EXPECT_EQ(ModuleLineText("x", static_cast<int32_t>(0x80000000), 0x10000, kEnglish),
               "x @ 80000000: 10000 (65,536)");
+    EXPECT_EQ(ModuleLineText("big.dll", 0x10000000, static_cast<int32_t>(0xFFFFF000), kEnglish),
+              "big.dll @ 10000000: FFFFF000 (4,294,963,200)");
 }
 
-TEST(DriverTable, BufferGrowthUnsignedOrderAndTexts) {
-    for (int count : {24, 25}) {
-        fake::FakeOs os;
-        for (int i = 0; i < count; ++i) {
-            os.drivers.push_back({0xF0000000u - i * 0x10000u, "d.sys", "\\SystemRoot\\d.sys"});
-        }
-        auto table = ReadDrivers(os);
-        EXPECT_EQ(table.lNumDrivers, count);
-        EXPECT_EQ(main_window::DriverLines(table).size(), static_cast<size_t>(count));
-        EXPECT_EQ(os.enumDriversSizes, SlotBytes(count == 24 ? std::initializer_list<int>{25}
-                                                             : std::initializer_list<int>{25, 50},
-                                                 sizeof(LPVOID)));
-        EXPECT_TRUE(std::is_sorted(table.uDriverBases.begin(), table.uDriverBases.end()));
-    }
+TEST(DriverTable, UnsignedOrderAndTexts) {
     fake::FakeOs os;
     os.drivers = {{0xF7A5C000, "k.sys", "k"},
                   {0x80100000, "disk.sys", "\\d\\disk.sys"},
@@ -156,6 +127,103 @@ TEST(DriverTable, FailedNameQueriesAndFailedEnumeration) {
     EXPECT_THROW(ReadDrivers(os), sys::RaisedError);
     EXPECT_EQ(DriverLineText("d", 0), "d @ 0000 0000");
     EXPECT_EQ(DriverLineText("d", 0xFFFFFFFF), "d @ FFFF FFFF");
+}
+
+// Every name and path comes through the system's 260-character buffer: one that
+// fills it has no terminator, and a longer one is cut at its end.
+TEST(NameBuffers, EveryNameAndPathIsCutAtTheBufferEnd) {
+    for (size_t length : {259u, 260u, 300u}) {
+        SCOPED_TRACE(length);
+        const std::string name(length, 'n');
+        const std::string path = "C:\\" + std::string(length - 3, 'p');
+        const std::string shownName = name.substr(0, 260);
+        const std::string shownPath = path.substr(0, 260);
+        fake::FakeOs os;
+        fake::Process& process = os.processes[8] = fake::MakeProcess(name, path);
+        process.modules.push_back({0x10000000, 0x1000, name, path});
+        process.regions = {fake::Region(0, 0x10000000, MEM_FREE),
+                           fake::Region(0x10000000, 0x1000, MEM_COMMIT, MEM_IMAGE, PAGE_READONLY),
+                           fake::Region(0x10001000, 0x6FFEF000, MEM_FREE)};
+        os.drivers = {{0x80100000u, name, path}};
+
+        auto snapshot = main_window::TakeProcessSnapshot(os);
+        EXPECT_EQ(snapshot.sProcNames[0], shownName);
+        EXPECT_EQ(snapshot.sProcPaths[0], shownPath);
+        auto drivers = ReadDrivers(os);
+        EXPECT_EQ(drivers.sDriverNames[0], shownName);
+        EXPECT_EQ(drivers.sDriverPaths[0], shownPath);
+        HANDLE handle = os.OpenProcess(0x410, FALSE, 8);
+        auto modules = ReadModules(os, handle).table;
+        EXPECT_EQ(modules.sModuleNames, std::vector<std::string>(2, shownName));
+        EXPECT_EQ(modules.sModulePaths, std::vector<std::string>(2, shownPath));
+        auto map = memory_map::WalkRegions(os, handle, memory_map::MapKind::AllRegions);
+        EXPECT_EQ(testkit::SplitLines(map.text)[1],
+                  "1000 0000 - 1000 0FFF\t1 pp\tCOMMIT\tIMAGE\tREADONLY\t" + shownPath);
+        os.CloseHandle(handle);
+    }
+}
+
+// The three lists share one enumeration: 25 slots first, doubled while the reply
+// fills the buffer.
+struct Enumerated {
+    size_t entries;
+    std::vector<DWORD> bytes; // the buffer size of each call
+    size_t entrySize;
+};
+
+Enumerated EnumerateProcesses(int count) {
+    fake::FakeOs os;
+    for (int i = 1; i <= count; ++i) {
+        os.processOrder.push_back(static_cast<DWORD>(i * 4)); // ids only: nothing opens
+    }
+    auto snapshot = main_window::TakeProcessSnapshot(os);
+    return {snapshot.lPIDs.size(), os.enumProcessesSizes, sizeof(DWORD)};
+}
+
+Enumerated EnumerateModules(int count) {
+    fake::FakeOs os;
+    std::vector<fake::Module>& modules = os.processes[8].modules;
+    for (int i = 0; i < count; ++i) {
+        modules.push_back({0x10000000u + i * 0x10000u, 0x1000, "m.dll", "C:\\m.dll"});
+    }
+    HANDLE process = os.OpenProcess(0x410, FALSE, 8);
+    auto listing = ReadModules(os, process);
+    os.CloseHandle(process);
+    EXPECT_TRUE(listing.succeeded);
+    return {listing.table.sModuleNames.size(), os.enumModulesSizes, sizeof(HMODULE)};
+}
+
+Enumerated EnumerateDrivers(int count) {
+    fake::FakeOs os;
+    for (int i = 0; i < count; ++i) {
+        os.drivers.push_back({0xF0000000u - i * 0x10000u, "d.sys", "\\SystemRoot\\d.sys"});
+    }
+    auto table = ReadDrivers(os);
+    EXPECT_EQ(main_window::DriverLines(table).size(), static_cast<size_t>(count));
+    return {table.sDriverNames.size(), os.enumDriversSizes, sizeof(LPVOID)};
+}
+
+TEST(GrowingEnumeration, EveryListDoublesItsBufferWhileTheReplyFillsIt) {
+    struct List {
+        const char* name;
+        Enumerated (*enumerate)(int);
+    } lists[] = {{"processes", EnumerateProcesses},
+                 {"modules", EnumerateModules},
+                 {"drivers", EnumerateDrivers}};
+    struct Case {
+        int entries;
+        std::initializer_list<int> slots;
+    } cases[] = {{0, {25}}, {24, {25}}, {25, {25, 50}}, {60, {25, 50, 100}}};
+    for (const List& list : lists) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(list.name) + ": " + std::to_string(c.entries));
+            Enumerated got = list.enumerate(c.entries);
+            EXPECT_EQ(got.entries, static_cast<size_t>(c.entries));
+            EXPECT_EQ(got.bytes, SlotBytes(c.slots, got.entrySize));
+        }
+    }
+    // A hundred thousand ids take twelve doublings.
+    EXPECT_EQ(EnumerateProcesses(100000).bytes.back(), 25u * 4096 * sizeof(DWORD));
 }
 
 TEST(ExchangeSortOrder, EqualKeysLandWhereTheExchangeSortPutsThem) {

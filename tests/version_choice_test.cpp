@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+#include <cstdint>
 #include <cstring>
 #include <utility>
 
@@ -23,7 +25,7 @@ using Translation = std::pair<uint16_t, uint16_t>; // language, code page
 class VersionChoiceTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        fake::VersionFile& file = File();
+        fake::VersionFile& file = File() = fake::VersionFile{};
         file.data.assign(kBlockSize, 0);
         VS_FIXEDFILEINFO fixed{};
         fixed.dwFileVersionMS = 0x00070001;
@@ -51,9 +53,13 @@ protected:
         }
         Value(kTranslation) = {kTranslationAt, UINT(4 * entries.size())};
     }
-    // The company part of the line, or "(none)" when the line has no company.
-    std::string CompanyShown() {
+    // The company part of the line, "(none)" when the line has no company and
+    // "(no line)" when there is no line.
+    std::string Shown() {
         std::string line = basEnumProcs::GetVersionSummary(os, kPath);
+        if (line.empty()) {
+            return "(no line)";
+        }
         EXPECT_EQ(line.rfind("File Ver 7.1.0.0 - ", 0), 0u) << line;
         size_t at = line.find(" - Co: ");
         return at == std::string::npos ? "(none)" : line.substr(at + 7);
@@ -64,77 +70,67 @@ protected:
 
 TEST_F(VersionChoiceTest, FirstUsEnglishEntryElseTheLastEntry) {
     Translations({{1031, 1252}, {1036, 1252}});
-    EXPECT_EQ(CompanyShown(), "Francais");
+    EXPECT_EQ(Shown(), "Francais");
     Translations({{1031, 1252}, {1033, 1252}, {1033, 1200}});
-    EXPECT_EQ(CompanyShown(), "US Ansi");
+    EXPECT_EQ(Shown(), "US Ansi");
     Translations({{1033, 1200}, {1031, 1252}});
-    EXPECT_EQ(CompanyShown(), "US Unicode");
+    EXPECT_EQ(Shown(), "US Unicode");
     Translations({{1031, 1252}});
-    EXPECT_EQ(CompanyShown(), "Deutsch");
+    EXPECT_EQ(Shown(), "Deutsch");
 }
 
 TEST_F(VersionChoiceTest, EmptyListReadsBlockZeroAndNoListReadsUnicodeUsEnglish) {
     Translations({});
-    EXPECT_EQ(CompanyShown(), "Neutral");
+    EXPECT_EQ(Shown(), "Neutral");
     File().values.erase(kTranslation);
-    EXPECT_EQ(CompanyShown(), "US Unicode");
+    EXPECT_EQ(Shown(), "US Unicode");
     Translations({{1036, 1200}}); // a language with no string block
-    EXPECT_EQ(CompanyShown(), "(none)");
+    EXPECT_EQ(Shown(), "(none)");
 }
 
-TEST_F(VersionChoiceTest, ValuesEndingAtTheBlockEndAreReadOnlyUpToIt) {
-    // The last five bytes, with no terminator, and a length far past the end.
-    std::memcpy(File().data.data() + kBlockSize - 5, "ABCDE", 5);
-    Value("\\StringFileInfo\\040904B0\\CompanyName") = {kBlockSize - 5, 0xFFFFFFFFu};
-    EXPECT_EQ(CompanyShown(), "ABCDE");
-    // One entry in the last four bytes, reported as a hundred: only that entry exists.
-    uint16_t german[] = {1031, 1252};
-    std::memcpy(File().data.data() + kBlockSize - 4, german, 4);
-    Value(kTranslation) = {kBlockSize - 4, 400};
-    EXPECT_EQ(CompanyShown(), "Deutsch");
-}
-
-TEST_F(VersionChoiceTest, ValuesAtTheBlockEndCountAsMissing) {
-    Value("\\StringFileInfo\\040904B0\\CompanyName") = {kBlockSize, 10};
-    EXPECT_EQ(CompanyShown(), "(none)");
-    Value(kTranslation) = {kBlockSize, 8}; // no list: 1033/1200, whose company is gone too
-    EXPECT_EQ(CompanyShown(), "(none)");
-    Translations({{1031, 1252}});
-    Value("\\") = {kBlockSize, 52};
-    EXPECT_EQ(basEnumProcs::GetVersionSummary(os, kPath), "");
-}
-
-// Reports chosen values at an address before the block, as a broken system might.
-class PointsBeforeTheBlock : public fake::FakeOs {
-public:
-    std::string shifted;
-    BOOL VerQueryValueA(LPCVOID block, LPCSTR subBlock, LPVOID* value, UINT* length) override {
-        BOOL found = FakeOs::VerQueryValueA(block, subBlock, value, length);
-        if (found && ::lstrcmpiA(subBlock, shifted.c_str()) == 0) {
-            *value = static_cast<BYTE*>(*value) - 64;
+// The system may report any length and any address for a value: only bytes inside
+// the block are read, whatever it says.
+TEST_F(VersionChoiceTest, HostileLengthsAndAddressesAreReadOnlyInsideTheBlock) {
+    const std::string company = "\\StringFileInfo\\040904B0\\CompanyName";
+    const std::string root = "\\";
+    constexpr size_t kEnd = kBlockSize;
+    constexpr size_t kBefore = SIZE_MAX - 53; // 54 bytes before the block
+    const std::string german("\x07\x04\xE4\x04", 4);
+    struct Case {
+        const char* what;
+        std::string subBlock;
+        fake::VersionValue value;
+        const char* shown;
+        std::vector<Translation> translations = {{1033, 1200}};
+        std::string bytes = {}; // written at the value's offset
+    } cases[] = {
+        {"company past the end", company, {kEnd - 5, UINT_MAX}, "ABCDE", {{1033, 1200}}, "ABCDE"},
+        {"company of length 0", company, {140, 0}, ""},
+        {"company at the end", company, {kEnd, 10}, "(none)"},
+        {"company before the block, reaching into it", company, {kBefore, 100}, "(none)"},
+        {"translation past the end", kTranslation, {kEnd - 4, 400}, "Deutsch", {}, german},
+        {"UINT_MAX list", kTranslation, {64, UINT_MAX}, "US Ansi", {{1031, 1252}, {1033, 1252}}},
+        {"translation of an entry and 3 bytes", kTranslation, {64, 7}, "Deutsch", {{1031, 1252}}},
+        {"translation under one entry", kTranslation, {64, 3}, "Neutral", {{1031, 1252}}},
+        {"translation at the end: no list", kTranslation, {kEnd, 8}, "US Unicode", {{1031, 1252}}},
+        {"root shorter than the fixed record", root, {0, 10}, "(no line)"},
+        {"root past the end", root, {kEnd - 36, 52}, "(no line)"},
+        {"root in the last byte, of UINT_MAX", root, {kEnd - 1, UINT_MAX}, "(no line)"},
+        {"root at the end", root, {kEnd, 52}, "(no line)"},
+        {"root before the block, reaching into it", root, {kBefore, 200}, "(no line)"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        SetUp();
+        Translations(c.translations);
+        if (!c.bytes.empty()) {
+            std::memcpy(File().data.data() + c.value.offset, c.bytes.data(), c.bytes.size());
         }
-        return found;
+        Value(c.subBlock) = c.value;
+        EXPECT_EQ(Shown(), c.shown);
     }
-};
-
-TEST(VersionValuesBeforeTheBlock, AreNotRead) {
-    PointsBeforeTheBlock os;
-    fake::VersionFile file;
-    file.data.assign(128, 0);
-    VS_FIXEDFILEINFO fixed{};
-    fixed.dwFileVersionMS = 0x00010000;
-    std::memcpy(file.data.data(), &fixed, sizeof fixed);
-    file.values["\\"] = {0, sizeof fixed};
-    // Shifted to 54 bytes before the block, and long enough to reach into it.
-    file.values["\\StringFileInfo\\040904B0\\CompanyName"] = {10, 100};
-    os.versionFiles[kPath] = file;
-    os.shifted = "\\StringFileInfo\\040904B0\\CompanyName";
-    std::string line = basEnumProcs::GetVersionSummary(os, kPath);
-    EXPECT_EQ(line.rfind("File Ver 1.0.0.0 - ", 0), 0u) << line;
-    EXPECT_EQ(line.find(" - Co: "), std::string::npos) << line;
-    os.shifted = "\\";
-    os.versionFiles[kPath].values["\\"] = {0, 200};
-    EXPECT_EQ(basEnumProcs::GetVersionSummary(os, kPath), "");
+    File().values.erase(root); // no fixed record at all
+    EXPECT_EQ(Shown(), "(no line)");
 }
 
 } // namespace

@@ -170,16 +170,9 @@ TEST_F(MemoryMap, FreeOnlyMapClipboardCopyAndCloseBackToARefreshedList) {
 
 // On 64-bit Windows the map of a 64-bit process covers its lower 2 GB like any
 // other; only the paths of its images are missing, as its modules cannot be read.
-TEST(SixtyFourBitProcessMap, IsWholeWithoutImagePathsAndItsFreeTotalsAgree) {
-    if (!RunningUnderWow64()) {
-        GTEST_SKIP() << "needs 64-bit Windows";
-    }
-    ViewerSession viewer;
-    auto listed = Listed64BitProcess(viewer.Rows(MainControl::lstProcesses));
-    ASSERT_TRUE(listed.has_value()) << "no 64-bit process listed";
-    viewer.SelectProcess(listed->id);
-    MemoryMapWindow map(viewer);
-    map.MapAll(listed->name);
+TEST_F(SixtyFourBitProcess, MapIsWholeWithoutImagePathsAndItsFreeTotalsAgree) {
+    MemoryMapWindow map(*viewer);
+    map.MapAll(listed.name);
     std::vector<std::string> fullMap = SplitLines(map.MapText());
     ExpectWholeMap(fullMap);
     for (const std::string& line : fullMap) {

@@ -114,6 +114,11 @@ std::vector<std::string> Rows(HWND list) {
 
 int SelectedRow(HWND list) { return static_cast<int>(SendOrThrow(list, LB_GETCURSEL, 0, 0)); }
 
+void PressKey(HWND control, WPARAM key) {
+    ::PostMessageW(control, WM_KEYDOWN, key, 1);
+    ::PostMessageW(control, WM_KEYUP, key, 0xC0000001);
+}
+
 HWND FindTopWindow(DWORD processId, const std::string& caption, WindowKind kind) {
     HWND window = nullptr;
     while ((window = ::FindWindowExA(nullptr, window, nullptr, caption.c_str())) != nullptr) {

@@ -33,6 +33,9 @@ std::string RowText(HWND list, int row);
 std::vector<std::string> Rows(HWND list);
 int SelectedRow(HWND list);
 
+// WM_KEYDOWN and WM_KEYUP of one key, to the control that has the focus.
+void PressKey(HWND control, WPARAM key);
+
 enum class WindowKind { Form, MessageBox };
 
 // A top-level window of process `processId` with this caption, or nullptr.

@@ -1,8 +1,9 @@
 #pragma once
-// The fixture of the tests that look at a helper through the viewer: the helper
-// starts first, then a viewer that lists it; they end in the other order.
+// The fixtures of the tests that look at one process through the viewer: a helper
+// this program starts, or a 64-bit process of the system.
 
 #include "tests/blackbox/helper_process.h"
+#include "tests/blackbox/system_view.h"
 #include "tests/blackbox/viewer_session.h"
 
 #include <gtest/gtest.h>
@@ -11,6 +12,7 @@
 
 namespace blackbox {
 
+// The helper starts first, then a viewer that lists it; they end in the other order.
 class ViewedHelper : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -24,6 +26,25 @@ protected:
 
     std::unique_ptr<HelperProcess> helper;
     std::unique_ptr<ViewerSession> viewer;
+};
+
+// On 64-bit Windows: a viewer with the first 64-bit process it lists selected.
+// Skipped elsewhere.
+class SixtyFourBitProcess : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!RunningUnderWow64()) {
+            GTEST_SKIP() << "needs 64-bit Windows";
+        }
+        viewer = std::make_unique<ViewerSession>();
+        auto found = Listed64BitProcess(viewer->Rows(main_window::MainControl::lstProcesses));
+        ASSERT_TRUE(found.has_value()) << "no 64-bit process listed";
+        listed = *found;
+        viewer->SelectProcess(listed.id);
+    }
+
+    std::unique_ptr<ViewerSession> viewer;
+    ListedProcess listed{};
 };
 
 } // namespace blackbox

@@ -4,9 +4,9 @@
 
 #include "main_window/frm_enum_procs.h"
 #include "memory_map/frm_mem_map.h"
-#include "system/bas_enum_procs.h"
 #include "tests/kit/helper_process.h"
 #include "tests/kit/main_window_fixture.h"
+#include "tests/kit/memory_map_fixture.h"
 #include "tests/kit/messages.h"
 #include "tests/reliability/observed_os.h"
 
@@ -34,9 +34,6 @@ protected:
     void TearDown() override {
         EXPECT_EQ(os.OpenHandles(), 0);
         EXPECT_EQ(os.badCloses, 0);
-        for (DWORD access : os.openAccessMasks) {
-            EXPECT_EQ(access, 0x410u);
-        }
     }
     // Ends the helper just before call `call` asks about it.
     void EndHelperBefore(const std::string& call) {
@@ -108,8 +105,7 @@ TEST_F(EndingHelper, EndsWhileSelectedAfterItsOpen) {
 }
 
 TEST_F(EndingHelper, EndsInTheMiddleOfItsMemoryMap) {
-    basEnumProcs::lMemMapProcessID = static_cast<int32_t>(helper.Id());
-    basEnumProcs::sMemMapProcessName = kHelperName;
+    testkit::HandToTheMemoryMap(helper.Id(), kHelperName);
     memory_map::frmMemMap map(os, ::GetModuleHandleA(nullptr));
     map.Create(nullptr);
     ::ShowWindow(map.Handle(), SW_SHOWNOACTIVATE);

@@ -2,10 +2,12 @@
 // recorded once, then run again once per system call it made with exactly that
 // call failing, once per call name with every call of that name failing, and
 // once with every call of the layer failing. After each run the program is
-// alive (or reports the one error it raises on purpose), the window shows what
-// it promises for that failure, nothing of the previously selected process
-// stays, every process handle opened is closed once, and each open asks for
-// query and read rights only.
+// alive (or reports the one error it raises on purpose), nothing of the
+// previously selected process stays, what the window shows is whole or degraded
+// only as the failed call allows, every process handle opened is closed once,
+// and each open asks for query and read rights only. How one particular failure
+// shows is for the logic and window tests; nothing here depends on the order of
+// an operation's calls beyond their names.
 
 #include "tests/kit/messages.h"
 #include "tests/kit/text.h"
@@ -113,28 +115,21 @@ void CheckBetaModules(Scene& scene, const Injection& injection) {
 
 void CheckProcessSelection(Scene& scene, const Injection& injection) {
     scene.ExpectNothingOfAlpha();
-    std::string status = scene.Text(MainControl::txtStatus);
-    if (injection.Hits("OpenProcess")) {
-        EXPECT_EQ(status, "C:\\beta.exe");
-        scene.ExpectModuleSideCleared();
-    } else if (injection.Hits("GetProcessMemoryInfo")) {
-        EXPECT_TRUE(StartsWith(status, "Error: 5(&H5): ")) << status;
-        scene.ExpectModuleSideCleared();
-    } else if (injection.Hits("EnumProcessModules")) {
-        EXPECT_TRUE(StartsWith(status, "Error: 5(&H5): ")) << status;
-        CheckBetaCounters(scene);
-        EXPECT_EQ(scene.Rows(MainControl::lstModules).size(), 0u);
-        EXPECT_EQ(scene.Text(MainControl::lblModules), "No modules");
-    } else {
-        EXPECT_EQ(status, "C:\\beta.exe");
-        CheckBetaCounters(scene);
-        CheckBetaModules(scene, injection);
+    // What a failed open, counter query or module listing shows is the window tests'
+    // (DetailsTest); every other failure leaves beta shown, degraded only where it allows.
+    if (injection.Hits("OpenProcess") || injection.Hits("GetProcessMemoryInfo") ||
+        injection.Hits("EnumProcessModules")) {
+        return;
     }
+    EXPECT_EQ(scene.Text(MainControl::txtStatus), "C:\\beta.exe");
+    CheckBetaCounters(scene);
+    CheckBetaModules(scene, injection);
 }
 
 // --- module selection: alpha's exe, whose file has version data ----------
 
-std::string ExpectedVersionLine(const Injection& injection) {
+// The version line without its company: the date degrades with its own calls.
+std::string VersionLineHead(const Injection& injection) {
     std::string date;
     if (!injection.Hits("GetFileAttributesExA") && !injection.Hits("FileTimeToLocalFileTime") &&
         !injection.Hits("FileTimeToSystemTime")) {
@@ -143,22 +138,24 @@ std::string ExpectedVersionLine(const Injection& injection) {
             date += (date.empty() ? "" : " ") + std::string("03:04:05");
         }
     }
-    std::string line = "File Ver 1.2.3.4 - Product Ver 1.2.0.0 - Date: " + date;
-    // The third query is the company's; a failed translation query (the second)
-    // falls back to the U.S. English key the block uses anyway.
-    bool companyFails = injection.Hits("VerQueryValueA") && (injection.number != 2);
-    return companyFails ? line : line + " - Co: Alpha Co";
+    return "File Ver 1.2.3.4 - Product Ver 1.2.0.0 - Date: " + date;
 }
 
 void CheckModuleSelection(Scene& scene, const Injection& injection) {
     EXPECT_EQ(scene.Text(MainControl::txtFilePath), "C:\\alpha.exe");
     std::string version = scene.Text(MainControl::txtVersionInfo);
+    std::string head = VersionLineHead(injection);
+    std::string whole = head + " - Co: Alpha Co";
     if (injection.Hits("GetFileVersionInfoSizeA") || injection.Hits("GetFileVersionInfoA")) {
         EXPECT_TRUE(StartsWith(version, "Error: 5(&H5): ")) << version;
-    } else if (injection.Hits("VerQueryValueA") && injection.number <= 1) {
+    } else if (injection.number == 0 && injection.Hits("VerQueryValueA")) {
         EXPECT_EQ(version, ""); // no fixed record: nothing to show
+    } else if (injection.Hits("VerQueryValueA")) {
+        // Which value the failed query was for decides which of these shows: that is
+        // the version tests' (VersionChoiceTest), whatever order the queries come in.
+        EXPECT_TRUE(version.empty() || version == head || version == whole) << version;
     } else {
-        EXPECT_EQ(version, ExpectedVersionLine(injection));
+        EXPECT_EQ(version, whole);
     }
     EXPECT_EQ(app::SelectedRow(scene.Get(MainControl::lstDrivers)), -1);
 }
@@ -184,33 +181,33 @@ const RegionLine kAlphaRegions[] = {
     {"40 1000 - 7FFF FFFF\t523263 pp\tFREE", true, 523263}};
 
 void CheckMap(Scene& scene, const Injection& injection, bool freeOnly) {
-    if (injection.Hits("OpenProcess")) {
-        EXPECT_TRUE(scene.ShowedBox(memory_map::kOpenFailedText));
+    if (injection.Hits("OpenProcess")) { // the report is the window tests'
         EXPECT_EQ(scene.MapText(MapControl::txtMemMap), "");
         EXPECT_EQ(scene.MapText(MapControl::txtFree), "");
         return;
     }
-    // A failed query ends the walk: the regions before it are shown, no more.
-    size_t queried = std::size(kAlphaRegions);
-    if (injection.Hits("VirtualQueryEx")) {
-        queried = injection.number == 0 || injection.everything ? 0 : injection.number - 1;
-    }
-    std::vector<std::string> expected;
-    int64_t freePages = 0;
-    for (size_t i = 0; i < queried; ++i) {
-        const RegionLine& region = kAlphaRegions[i];
-        freePages += region.free ? region.pages : 0;
+    std::vector<const RegionLine*> expected;
+    for (const RegionLine& region : kAlphaRegions) {
         if (region.free || !freeOnly) {
-            expected.push_back(region.text);
+            expected.push_back(&region);
         }
     }
+    // A failed query ends the walk (where, is the region walk tests'): the lines shown
+    // are the map's first ones, and the free total counts the free ones among them.
     std::vector<std::string> lines = scene.MapLines();
-    ASSERT_EQ(lines.size(), expected.size());
+    if (injection.Hits("VirtualQueryEx")) {
+        ASSERT_LE(lines.size(), expected.size());
+    } else {
+        ASSERT_EQ(lines.size(), expected.size());
+    }
+    int64_t freePages = 0;
     for (size_t i = 0; i < lines.size(); ++i) {
+        const std::string text = expected[i]->text;
         // Only the module path may be missing, when its query failed.
         bool pathDropped =
-            injection.Hits("GetModuleFileNameExA") && expected[i] == lines[i] + "\tC:\\alpha.exe";
-        EXPECT_TRUE(lines[i] == expected[i] || pathDropped) << lines[i];
+            injection.Hits("GetModuleFileNameExA") && text == lines[i] + "\tC:\\alpha.exe";
+        EXPECT_TRUE(lines[i] == text || pathDropped) << lines[i];
+        freePages += expected[i]->free ? expected[i]->pages : 0;
     }
     EXPECT_EQ(scene.MapText(MapControl::txtFree), std::to_string(freePages) + " free pages");
 }
@@ -231,9 +228,7 @@ void CheckClipboard(Scene& scene, const Injection& injection) {
     bool copyFails = injection.Hits("OpenClipboard") || injection.Hits("GlobalAlloc") ||
                      injection.Hits("GlobalLock") || injection.Hits("SetClipboardData");
     if (copyFails) {
-        EXPECT_TRUE(scene.ShowedBox("The memory map could not be copied to the clipboard.\r\n"
-                                    "Error: "));
-        EXPECT_FALSE(scene.os.clipboardHasText);
+        EXPECT_FALSE(scene.os.clipboardHasText); // the report is the window tests'
         return;
     }
     EXPECT_EQ(scene.os.clipboardText,
@@ -241,13 +236,9 @@ void CheckClipboard(Scene& scene, const Injection& injection) {
     EXPECT_EQ(scene.os.calls["GlobalFree"], 0); // the clipboard owns the block now
 }
 
-void CheckExit(Scene& scene, const Injection& injection) {
-    ASSERT_FALSE(scene.os.messageBoxes.empty());
-    EXPECT_EQ(scene.os.messageBoxes[0].caption, main_window::kFreewareTitle);
-    // A failed prompt answers 0, not OK: no page opens.
-    EXPECT_EQ(scene.os.shellCalls.size(), injection.Hits("MessageBoxA") ? 0u : 1u);
-    EXPECT_EQ(scene.form->Handle(), nullptr);
-}
+// Whatever fails, closing ends the program; what the prompt asks and opens is the
+// window tests' (MainWindowTest).
+void CheckExit(Scene& scene, const Injection&) { EXPECT_EQ(scene.form->Handle(), nullptr); }
 
 // --- the operations ----------------------------------------------------
 

@@ -33,7 +33,6 @@ void ObservedOs::Enter(const std::string& call, DWORD pid) {
 
 HANDLE ObservedOs::OpenProcess(DWORD access, BOOL inherit, DWORD pid) {
     Enter("OpenProcess", pid);
-    openAccessMasks.push_back(access);
     HANDLE handle = ForwardingOs::OpenProcess(access, inherit, pid);
     if (handle != nullptr) {
         open_.insert(handle);

@@ -28,7 +28,6 @@ public:
 
     int OpenHandles() const { return static_cast<int>(open_.size()); }
     int badCloses = 0;
-    std::vector<DWORD> openAccessMasks;
     std::vector<std::string> messageBoxTexts;
 
     // Watched.

@@ -1,6 +1,6 @@
 #include "tests/reliability/scene.h"
 
-#include "system/bas_enum_procs.h"
+#include "tests/kit/memory_map_fixture.h"
 #include "tests/kit/text.h"
 
 #include <gtest/gtest.h>
@@ -92,17 +92,15 @@ void Injection::Apply(fake::FakeOs& os) const {
     }
 }
 
+namespace {
+
 void ScriptTwoProcesses(fake::FakeOs& os) {
     fake::Process alpha = fake::MakeProcess("alpha.exe", "C:\\alpha.exe");
     alpha.modules.push_back({0x10000000, 0x5000, "alphalib.dll", "C:\\alphalib.dll"});
     alpha.counters.WorkingSetSize = 111111;
     alpha.counters.PagefileUsage = 333333;
     alpha.counters.PageFaultCount = 7777;
-    alpha.regions = {fake::Region(0, 0x10000, MEM_FREE),
-                     fake::Region(0x10000, 0x1000, MEM_COMMIT, MEM_PRIVATE, PAGE_READWRITE),
-                     fake::Region(0x11000, 0x3EF000, MEM_FREE),
-                     fake::Region(0x400000, 0x1000, MEM_COMMIT, MEM_IMAGE, PAGE_READONLY),
-                     fake::Region(0x401000, 0x7FBFF000, MEM_FREE)};
+    alpha.regions = testkit::SmallAddressSpace();
     fake::Process beta = fake::MakeProcess("beta.exe", "C:\\beta.exe");
     beta.modules.push_back({0x20000000, 0x8000, "betalib.dll", "C:\\betalib.dll"});
     beta.counters.WorkingSetSize = 222222;
@@ -114,17 +112,18 @@ void ScriptTwoProcesses(fake::FakeOs& os) {
     os.versionFiles["C:\\alpha.exe"] = AlphaVersionFile();
 }
 
-Scene::Scene(void (*script)(fake::FakeOs&)) {
-    script(os);
+} // namespace
+
+Scene::Scene() {
+    ScriptTwoProcesses(os);
     Open(SW_HIDE);
     form->cmdRefresh_Click();
 }
 
 Scene::~Scene() { map.reset(); } // the main window closes after it
 
-void Scene::OpenMap(DWORD pid, const std::string& name) {
-    basEnumProcs::lMemMapProcessID = static_cast<int32_t>(pid);
-    basEnumProcs::sMemMapProcessName = name;
+void Scene::OpenMap() {
+    testkit::HandToTheMemoryMap(8, "alpha.exe");
     map = std::make_unique<memory_map::frmMemMap>(os, ::GetModuleHandleA(nullptr));
     map->Create(form->Handle());
 }
@@ -136,15 +135,6 @@ std::string Scene::MapText(memory_map::MapControl control) const {
 std::vector<std::string> Scene::MapLines() const {
     std::string text = MapText(memory_map::MapControl::txtMemMap);
     return text.empty() ? std::vector<std::string>() : testkit::SplitLines(text);
-}
-
-bool Scene::ShowedBox(const std::string& textStart) const {
-    for (const fake::MessageBoxCall& box : os.messageBoxes) {
-        if (testkit::StartsWith(box.text, textStart) && box.caption == "Velmora Process Viewer") {
-            return true;
-        }
-    }
-    return false;
 }
 
 void Scene::ExpectModuleSideCleared() const {

@@ -26,22 +26,18 @@ struct Injection {
 
 // Alpha: two modules, counters, five regions, a file with version data.
 // Beta: two other modules and counters. One driver, disk.sys.
-void ScriptTwoProcesses(fake::FakeOs& os);
-
 class Scene : public testkit::FakeMainWindow {
 public:
-    // Scripts the fake (two processes unless `script` says otherwise), opens the
-    // main window hidden and refreshes once.
-    explicit Scene(void (*script)(fake::FakeOs&) = ScriptTwoProcesses);
+    // Scripts the fake, opens the main window hidden and refreshes once.
+    Scene();
     ~Scene();
 
     void SelectProcess(int row) { Select(main_window::MainControl::lstProcesses, row); }
 
-    // A fresh memory map window for process `pid`, as the main window hands it over.
-    void OpenMap(DWORD pid = 8, const std::string& name = "alpha.exe");
+    // A fresh memory map window for alpha, as the main window hands it over.
+    void OpenMap();
     std::string MapText(memory_map::MapControl control) const;
     std::vector<std::string> MapLines() const; // the map box split at CR LF
-    bool ShowedBox(const std::string& textStart) const;
 
     // No module rows, "No modules", the counters' bare prefixes.
     void ExpectModuleSideCleared() const;

@@ -5,9 +5,9 @@
 #include "app/app_title.h"
 #include "main_window/frm_enum_procs.h"
 #include "memory_map/frm_mem_map.h"
-#include "system/bas_enum_procs.h"
 #include "system/windows_os.h"
 #include "tests/kit/helper_process.h"
+#include "tests/kit/memory_map_fixture.h"
 #include "tests/kit/messages.h"
 #include "tests/reliability/resource_counts.h"
 #include "tests/reliability/soak_counts.h"
@@ -80,8 +80,7 @@ public:
 
     // A fresh memory map window: map, map free only, copy, close.
     void Map(DWORD pid) {
-        basEnumProcs::lMemMapProcessID = static_cast<int32_t>(pid);
-        basEnumProcs::sMemMapProcessName = "helper";
+        testkit::HandToTheMemoryMap(pid, "helper");
         memory_map::frmMemMap map(os_, ::GetModuleHandleA(nullptr));
         map.Create(form_.Handle());
         ::ShowWindow(map.Handle(), SW_SHOWNOACTIVATE);

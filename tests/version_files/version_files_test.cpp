@@ -1,9 +1,8 @@
-// The version line of real files, read through the system's version.dll, and of
-// hostile version data through the fake.
+// The version line of real files, read through the system's version.dll.
 
+#include "res/version.h"
 #include "system/version_summary.h"
 #include "system/windows_os.h"
-#include "tests/fake_os.h"
 #include "tests/kit/programs.h"
 #include "tests/kit/text.h"
 
@@ -71,7 +70,9 @@ TEST_F(RealVersionFiles, FilesWithoutVersionDataGiveTheErrorLine) {
 
 TEST_F(RealVersionFiles, TheViewerDescribesItself) {
     std::string line = GetVersionSummary(os, testkit::ViewerPath());
-    EXPECT_EQ(line.rfind("File Ver 1.0.0.0 - Product Ver 1.0.0.0 - Date: ", 0), 0u) << line;
+    std::string versions = std::string("File Ver ") + VELMORA_VERSION_TEXT + " - Product Ver " +
+                           VELMORA_VERSION_TEXT + " - Date: ";
+    EXPECT_EQ(line.rfind(versions, 0), 0u) << line;
     EXPECT_TRUE(EndsWith(line, " - Co: Velmora")) << line;
 }
 
@@ -90,42 +91,6 @@ TEST(ViewerResources, ManifestAsksForCommonControlsSixAndDpiAwareness) {
     EXPECT_NE(manifest.find("supportedOS"), std::string::npos);
     EXPECT_NE(::FindResourceA(exe, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(14)), nullptr); // icon
     ::FreeLibrary(exe);
-}
-
-// A version block of 200 bytes whose values the test places and whose lengths it chooses.
-class HostileVersionData : public ::testing::Test {
-protected:
-    void SetUp() override {
-        VS_FIXEDFILEINFO fixed{};
-        fixed.dwFileVersionMS = 0x00010002;
-        fixed.dwFileVersionLS = 0x00030004;
-        fake::VersionFile file = fake::UsEnglishVersionFile(200, fixed, 100);
-        // The last 10 bytes: "EndCo" and NULs, reported far longer.
-        file.Put("\\StringFileInfo\\040904B0\\CompanyName", 190, "EndCo", 5, 4000);
-        os.versionFiles["C:\\v.dll"] = file;
-    }
-    std::string Summary() { return GetVersionSummary(os, "C:\\v.dll"); }
-    fake::VersionValue& Value(const char* name) {
-        return os.versionFiles["C:\\v.dll"].values[name];
-    }
-    fake::FakeOs os;
-};
-
-TEST_F(HostileVersionData, LengthsPastTheBufferAreCutAtItsEnd) {
-    std::string line = Summary();
-    EXPECT_EQ(line.rfind("File Ver 1.2.3.4 - ", 0), 0u) << line;
-    EXPECT_TRUE(EndsWith(line, " - Co: EndCo")) << line;
-}
-
-TEST_F(HostileVersionData, ShortRootAndOddTranslationLengths) {
-    Value("\\VarFileInfo\\Translation").length = 7; // one whole entry and three stray bytes
-    EXPECT_TRUE(EndsWith(Summary(), " - Co: EndCo"));
-    Value("\\VarFileInfo\\Translation").length = 3; // not one entry: language and page 0
-    EXPECT_EQ(Summary().find(" - Co: "), std::string::npos);
-    Value("\\").length = 10; // shorter than the fixed record: nothing is read from it
-    EXPECT_EQ(Summary(), "");
-    Value("\\") = {195, 52}; // a record that would run past the end
-    EXPECT_EQ(Summary(), "");
 }
 
 } // namespace
