@@ -80,10 +80,24 @@ ensure_packages() {
     if ! dpkg --print-foreign-architectures | grep -qx i386; then
         as_root dpkg --add-architecture i386
     fi
-    as_root apt-get update
-    as_root env DEBIAN_FRONTEND=noninteractive \
-        apt-get install -y --no-install-recommends "${VELMORA_PACKAGES[@]}"
+    # A mirror in the middle of a sync fails one index or one download now and then;
+    # a failed index is not fatal as long as the packages can still be found.
+    retry 3 as_root apt-get update || say "some package indexes could not be read; going on"
+    retry 3 as_root env DEBIAN_FRONTEND=noninteractive \
+        apt-get install -y --no-install-recommends "${VELMORA_PACKAGES[@]}" ||
+        die "could not install ${missing[*]}"
     select_runtime
+}
+
+# retry COUNT COMMAND...: runs the command until it succeeds, at most COUNT times.
+retry() {
+    local count=$1 try
+    shift
+    for ((try = 1; try <= count; try++)); do
+        "$@" && return 0
+        ((try < count)) && sleep $((try * 10))
+    done
+    return 1
 }
 
 # True when every -DNAME=VALUE in the arguments is already in the cache.
