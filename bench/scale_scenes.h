@@ -3,7 +3,7 @@
 // many modules, one with many regions. Enumerations return them out of order, as
 // real systems do, so the viewer's sorting is part of what is measured.
 
-#include "tests/fake_os.h"
+#include "tests/kit/fake_os.h"
 
 #include <cstdint>
 

@@ -1,6 +1,6 @@
 #include "system/bas_enum_procs.h"
 #include "system/windows_os.h"
-#include "tests/fake_os.h"
+#include "tests/kit/fake_os.h"
 #include "tests/kit/text.h"
 
 #include <gtest/gtest.h>

@@ -3,7 +3,7 @@
 // control's default limit.
 
 #include "memory_map/frm_mem_map.h"
-#include "tests/fake_os.h"
+#include "tests/kit/fake_os.h"
 #include "tests/kit/memory_map_fixture.h"
 #include "tests/kit/messages.h"
 #include "tests/kit/text.h"

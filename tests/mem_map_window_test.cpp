@@ -1,7 +1,7 @@
 // The real memory map window in this test program, over the fake system.
 
 #include "memory_map/frm_mem_map.h"
-#include "tests/fake_os.h"
+#include "tests/kit/fake_os.h"
 #include "tests/kit/memory_map_fixture.h"
 #include "tests/kit/messages.h"
 #include "tests/labels.h"

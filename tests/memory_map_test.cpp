@@ -1,7 +1,7 @@
 #include "memory_map/frm_mem_map.h"
 #include "memory_map/region_walk.h"
 #include "system/memory_names.h"
-#include "tests/fake_os.h"
+#include "tests/kit/fake_os.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 #include "system/number_text.h"
-#include "tests/fake_os.h"
+#include "tests/kit/fake_os.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "main_window/process_snapshot.h"
 #include "system/raised_error.h"
-#include "tests/fake_os.h"
+#include "tests/kit/fake_os.h"
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,7 @@
 #include "main_window/table_order.h"
 #include "memory_map/region_walk.h"
 #include "system/raised_error.h"
-#include "tests/fake_os.h"
+#include "tests/kit/fake_os.h"
 #include "tests/kit/text.h"
 
 #include <gtest/gtest.h>

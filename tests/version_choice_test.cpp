@@ -2,7 +2,7 @@
 // with values the system reports at, past or before the ends of the block.
 
 #include "system/version_summary.h"
-#include "tests/fake_os.h"
+#include "tests/kit/fake_os.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 // a test scripts `os`, then Open creates and shows the window.
 
 #include "main_window/frm_enum_procs.h"
-#include "tests/fake_os.h"
+#include "tests/kit/fake_os.h"
 
 #include <windows.h>
 

@@ -2,7 +2,7 @@
 // What the memory map window is handed when the main window opens it: the id and
 // the name of the process to map.
 
-#include "tests/fake_os.h"
+#include "tests/kit/fake_os.h"
 
 #include <windows.h>
 

@@ -1,4 +1,4 @@
-#include "tests/fake_os.h"
+#include "tests/kit/fake_os.h"
 
 #include <shellapi.h>
 
