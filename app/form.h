@@ -22,7 +22,7 @@ namespace app {
 struct FormClass {
     const char* name;
     DWORD style;
-    DWORD exStyle;
+    DWORD exStyle; // with WS_EX_CONTROLPARENT, the mark of a form (message_loop.cpp)
 };
 
 template <typename Derived, typename ControlName, int kControlCount> class Form {

@@ -24,7 +24,7 @@ clone=$prefix-dpi$dpi
 make_clone() {
     prefix_copy_current "$prefix" "$clone" && return 0
     copy_prefix "$prefix" "$clone"
-    in_prefix "$clone" "$kind" "$(wine_loader "$kind")" reg add 'HKCU\Control Panel\Desktop' \
+    wine_in "$clone" "$kind" reg add 'HKCU\Control Panel\Desktop' \
         /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1 </dev/null
     # The resolution is read when a session starts, and the registry reaches the disk
     # when it ends.

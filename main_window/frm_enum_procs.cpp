@@ -12,7 +12,6 @@ namespace main_window {
 
 namespace {
 
-// WS_EX_CONTROLPARENT makes it a form for the message loop: Tab and access keys work.
 constexpr app::FormClass kFormClass{"VelmoraEnumProcs",
                                     WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN,
                                     WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT};

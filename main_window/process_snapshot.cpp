@@ -29,12 +29,14 @@ std::vector<int32_t> SortedProcessIds(sys::Os& os) {
 // such call, and the row then stays without a name.
 void DescribeByImagePath(sys::Os& os, HANDLE process, std::string& name, std::string& path,
                          std::string& priority) {
-    char buffer[sys::kNameBufferSize] = {};
-    DWORD size = sys::kNameBufferSize;
-    if (!os.QueryFullProcessImageNameA(process, 0, buffer, &size)) {
+    BOOL found = FALSE;
+    std::string image = sys::QueryName([&](char* buffer, DWORD size) {
+        found = os.QueryFullProcessImageNameA(process, 0, buffer, &size);
+    });
+    if (!found) {
         return;
     }
-    path = basEnumProcs::StripNul(buffer, sys::kNameBufferSize);
+    path = image;
     name = path.substr(path.find_last_of('\\') + 1);
     priority = PriorityClassName(os.GetPriorityClass(process));
 }

@@ -11,7 +11,6 @@ namespace memory_map {
 
 namespace {
 
-// WS_EX_CONTROLPARENT makes it a form for the message loop: Tab and access keys work.
 constexpr app::FormClass kFormClass{"VelmoraMemMap", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
                                     WS_EX_CONTROLPARENT};
 constexpr int kClientWidth = 9855;

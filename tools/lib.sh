@@ -255,6 +255,13 @@ in_prefix() {
     WINEPREFIX=$prefix WINEARCH=$(wine_arch "$kind") "$@"
 }
 
+# Runs a Windows program in a kind of prefix, with its loader: wine_in PREFIX KIND PROGRAM [ARGS...].
+wine_in() {
+    local prefix=$1 kind=$2
+    shift 2
+    in_prefix "$prefix" "$kind" "$(wine_loader "$kind")" "$@"
+}
+
 # Makes a new prefix with the settings and fonts the program and its tests rely on.
 create_prefix() {
     local prefix=$1 kind=$2 loader f log=$1.wineboot.log
@@ -268,9 +275,9 @@ create_prefix() {
     fi
     in_prefix "$prefix" "$kind" timeout 120 wineserver -w ||
         die "the new prefix's Wine session did not end"
-    in_prefix "$prefix" "$kind" "$loader" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed \
+    wine_in "$prefix" "$kind" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed \
         /t REG_SZ /d N /f >/dev/null 2>&1 </dev/null
-    in_prefix "$prefix" "$kind" "$loader" reg add 'HKCU\Software\Wine\WineDbg' \
+    wine_in "$prefix" "$kind" reg add 'HKCU\Software\Wine\WineDbg' \
         /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1 </dev/null
     for f in tahoma.ttf tahomabd.ttf marlett.ttf; do
         cp "/usr/share/wine/fonts/$f" "$prefix/drive_c/windows/Fonts/"
@@ -312,7 +319,7 @@ stop_dpi_sessions() {
 warm_prefix() {
     local prefix=$1 kind=$2 start=$EPOCHREALTIME
     in_prefix "$prefix" "$kind" wineserver -p >/dev/null 2>&1 </dev/null
-    in_prefix "$prefix" "$kind" "$(wine_loader "$kind")" hostname >/dev/null 2>&1 </dev/null ||
+    wine_in "$prefix" "$kind" hostname >/dev/null 2>&1 </dev/null ||
         die "Wine could not run a program in $prefix"
     say "Wine warmed up in $(seconds_since "$start") s ($kind)"
 }

@@ -119,17 +119,23 @@ void PressKey(HWND control, WPARAM key) {
     ::PostMessageW(control, WM_KEYUP, key, 0xC0000001);
 }
 
-HWND FindTopWindow(DWORD processId, const std::string& caption, WindowKind kind) {
+std::vector<HWND> TopWindows(DWORD processId, const std::string& caption, WindowKind kind) {
+    std::vector<HWND> found;
     HWND window = nullptr;
     while ((window = ::FindWindowExA(nullptr, window, nullptr, caption.c_str())) != nullptr) {
         DWORD owner = 0;
         ::GetWindowThreadProcessId(window, &owner);
         bool isBox = ClassOf(window) == kMessageBoxClass;
         if (owner == processId && isBox == (kind == WindowKind::MessageBox)) {
-            return window;
+            found.push_back(window);
         }
     }
-    return nullptr;
+    return found;
+}
+
+HWND FindTopWindow(DWORD processId, const std::string& caption, WindowKind kind) {
+    std::vector<HWND> windows = TopWindows(processId, caption, kind);
+    return windows.empty() ? nullptr : windows.front();
 }
 
 std::string MessageBoxText(HWND box) { return WindowText(::GetDlgItem(box, kMessageBoxTextId)); }

@@ -38,7 +38,9 @@ void PressKey(HWND control, WPARAM key);
 
 enum class WindowKind { Form, MessageBox };
 
-// A top-level window of process `processId` with this caption, or nullptr.
+// The top-level windows of process `processId` with this caption.
+std::vector<HWND> TopWindows(DWORD processId, const std::string& caption, WindowKind kind);
+// The first of them, or nullptr.
 HWND FindTopWindow(DWORD processId, const std::string& caption, WindowKind kind);
 std::string MessageBoxText(HWND box);
 // "caption: text" of each message box the process shows, for failure reports.

@@ -114,18 +114,6 @@ TEST(StartUp, RefreshListsAProcessStartedLaterAndF5DropsOneThatEnded) {
     ExpectCountMatchesRows(viewer);
 }
 
-// The top-level message boxes of a process with this caption.
-int MessageBoxesCaptioned(DWORD processId, const std::string& caption) {
-    int boxes = 0;
-    HWND window = nullptr;
-    while ((window = ::FindWindowExA(nullptr, window, kMessageBoxClass, caption.c_str()))) {
-        DWORD owner = 0;
-        ::GetWindowThreadProcessId(window, &owner);
-        boxes += owner == processId ? 1 : 0;
-    }
-    return boxes;
-}
-
 // A close request that comes while the prompt waits: sent, so that it has been
 // handled when this returns (a second prompt would hold it until the time runs out).
 void RequestCloseAgain(HWND main, UINT message, WPARAM wParam) {
@@ -143,7 +131,8 @@ TEST(Exit, ClosingTheWindowAsksOnceAndEitherAnswerEndsTheViewer) {
         HWND prompt = viewer.WaitForMessageBox(main_window::kFreewareTitle);
         RequestCloseAgain(viewer.Main(), WM_CLOSE, 0);
         RequestCloseAgain(viewer.Main(), WM_SYSCOMMAND, SC_CLOSE);
-        EXPECT_EQ(MessageBoxesCaptioned(viewer.Id(), main_window::kFreewareTitle), 1)
+        EXPECT_EQ(
+            TopWindows(viewer.Id(), main_window::kFreewareTitle, WindowKind::MessageBox).size(), 1u)
             << "answer " << answer;
         EXPECT_EQ(MessageBoxText(prompt), main_window::kFreewareText);
         EXPECT_TRUE(::IsWindow(viewer.Main())) << "the main window went before the answer";

@@ -221,11 +221,11 @@ private:
 };
 
 // Process records with the common fields filled.
+Process MakeProcess(const std::string& name, const std::string& path,
+                    DWORD priority = NORMAL_PRIORITY_CLASS);
 // A process whose modules cannot be listed, as a 64-bit process is to a 32-bit
 // program: only its image path and its counters can be had.
 Process MakeProcessWithoutModules(const std::string& imagePath, DWORD modulesError);
-Process MakeProcess(const std::string& name, const std::string& path,
-                    DWORD priority = NORMAL_PRIORITY_CLASS);
 
 MEMORY_BASIC_INFORMATION Region(uint32_t base, uint32_t size, DWORD state, DWORD type = 0,
                                 DWORD protect = 0);
