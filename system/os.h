@@ -39,11 +39,21 @@ public:
     // Fails with ERROR_PROC_NOT_FOUND where the system has no such function.
     virtual BOOL QueryFullProcessImageNameA(HANDLE process, DWORD flags, LPSTR buffer,
                                             DWORD* size) = 0;
+    virtual void GetSystemInfo(SYSTEM_INFO* info) = 0;
+    virtual void GetNativeSystemInfo(SYSTEM_INFO* info) = 0;
+    // Fails with ERROR_PROC_NOT_FOUND where the system has no such function.
+    virtual BOOL IsWow64Process(HANDLE process, BOOL* wow64) = 0;
+    virtual BOOL CreateProcessA(LPCSTR application, LPSTR commandLine, BOOL inheritHandles,
+                                DWORD flags, LPCSTR directory, STARTUPINFOA* startup,
+                                PROCESS_INFORMATION* information) = 0;
 
     // PSAPI.DLL
     virtual BOOL EnumProcesses(DWORD* ids, DWORD bytes, DWORD* bytesReturned) = 0;
     virtual BOOL EnumProcessModules(HANDLE process, HMODULE* modules, DWORD bytes,
                                     DWORD* bytesNeeded) = 0;
+    // Fails with ERROR_PROC_NOT_FOUND where the system has no such function.
+    virtual BOOL EnumProcessModulesEx(HANDLE process, HMODULE* modules, DWORD bytes,
+                                      DWORD* bytesNeeded, DWORD filter) = 0;
     virtual DWORD GetModuleBaseNameA(HANDLE process, HMODULE module, LPSTR buffer, DWORD size) = 0;
     virtual DWORD GetModuleFileNameExA(HANDLE process, HMODULE module, LPSTR buffer,
                                        DWORD size) = 0;

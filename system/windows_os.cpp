@@ -116,6 +116,9 @@ struct WindowsOs::Bindings {
 
     Bound<decltype(&::EnumProcesses)> enumProcesses{psapi, "EnumProcesses"};
     Bound<decltype(&::EnumProcessModules)> enumProcessModules{psapi, "EnumProcessModules"};
+    // From Windows Vista on only.
+    Bound<BOOL(WINAPI*)(HANDLE, HMODULE*, DWORD, LPDWORD, DWORD)> enumProcessModulesEx{
+        psapi, "EnumProcessModulesEx"};
     Bound<decltype(&::GetModuleBaseNameA)> getModuleBaseName{psapi, "GetModuleBaseNameA"};
     Bound<decltype(&::GetModuleFileNameExA)> getModuleFileNameEx{psapi, "GetModuleFileNameExA"};
     Bound<decltype(&::GetModuleInformation)> getModuleInformation{psapi, "GetModuleInformation"};
@@ -135,6 +138,8 @@ struct WindowsOs::Bindings {
     SystemLibrary kernel{"kernel32.dll"};
     Bound<decltype(&::QueryFullProcessImageNameA)> queryImageName{kernel,
                                                                   "QueryFullProcessImageNameA"};
+    // From Windows XP SP2 on only.
+    Bound<BOOL(WINAPI*)(HANDLE, PBOOL)> isWow64Process{kernel, "IsWow64Process"};
 
     // Only the exit prompt needs the shell: loading it with the program would
     // cost every start-up shell32 and what it pulls in.
@@ -203,6 +208,26 @@ BOOL WindowsOs::QueryFullProcessImageNameA(HANDLE process, DWORD flags, LPSTR bu
     return query(process, flags, buffer, size);
 }
 
+void WindowsOs::GetSystemInfo(SYSTEM_INFO* info) { ::GetSystemInfo(info); }
+
+void WindowsOs::GetNativeSystemInfo(SYSTEM_INFO* info) { ::GetNativeSystemInfo(info); }
+
+BOOL WindowsOs::IsWow64Process(HANDLE process, BOOL* wow64) {
+    auto query = bound_->isWow64Process.TryGet();
+    if (query == nullptr) {
+        ::SetLastError(ERROR_PROC_NOT_FOUND);
+        return FALSE;
+    }
+    return query(process, wow64);
+}
+
+BOOL WindowsOs::CreateProcessA(LPCSTR application, LPSTR commandLine, BOOL inheritHandles,
+                               DWORD flags, LPCSTR directory, STARTUPINFOA* startup,
+                               PROCESS_INFORMATION* information) {
+    return ::CreateProcessA(application, commandLine, nullptr, nullptr, inheritHandles, flags,
+                            nullptr, directory, startup, information);
+}
+
 BOOL WindowsOs::EnumProcesses(DWORD* ids, DWORD bytes, DWORD* bytesReturned) {
     return bound_->enumProcesses.Get(*this)(ids, bytes, bytesReturned);
 }
@@ -210,6 +235,16 @@ BOOL WindowsOs::EnumProcesses(DWORD* ids, DWORD bytes, DWORD* bytesReturned) {
 BOOL WindowsOs::EnumProcessModules(HANDLE process, HMODULE* modules, DWORD bytes,
                                    DWORD* bytesNeeded) {
     return bound_->enumProcessModules.Get(*this)(process, modules, bytes, bytesNeeded);
+}
+
+BOOL WindowsOs::EnumProcessModulesEx(HANDLE process, HMODULE* modules, DWORD bytes,
+                                     DWORD* bytesNeeded, DWORD filter) {
+    auto enumerate = bound_->enumProcessModulesEx.TryGet();
+    if (enumerate == nullptr) {
+        ::SetLastError(ERROR_PROC_NOT_FOUND);
+        return FALSE;
+    }
+    return enumerate(process, modules, bytes, bytesNeeded, filter);
 }
 
 DWORD WindowsOs::GetModuleBaseNameA(HANDLE process, HMODULE module, LPSTR buffer, DWORD size) {

@@ -40,10 +40,18 @@ public:
                        LPSTR buffer, int size) override;
     BOOL QueryFullProcessImageNameA(HANDLE process, DWORD flags, LPSTR buffer,
                                     DWORD* size) override;
+    void GetSystemInfo(SYSTEM_INFO* info) override;
+    void GetNativeSystemInfo(SYSTEM_INFO* info) override;
+    BOOL IsWow64Process(HANDLE process, BOOL* wow64) override;
+    BOOL CreateProcessA(LPCSTR application, LPSTR commandLine, BOOL inheritHandles, DWORD flags,
+                        LPCSTR directory, STARTUPINFOA* startup,
+                        PROCESS_INFORMATION* information) override;
 
     BOOL EnumProcesses(DWORD* ids, DWORD bytes, DWORD* bytesReturned) override;
     BOOL EnumProcessModules(HANDLE process, HMODULE* modules, DWORD bytes,
                             DWORD* bytesNeeded) override;
+    BOOL EnumProcessModulesEx(HANDLE process, HMODULE* modules, DWORD bytes, DWORD* bytesNeeded,
+                              DWORD filter) override;
     DWORD GetModuleBaseNameA(HANDLE process, HMODULE module, LPSTR buffer, DWORD size) override;
     DWORD GetModuleFileNameExA(HANDLE process, HMODULE module, LPSTR buffer, DWORD size) override;
     BOOL GetModuleInformation(HANDLE process, HMODULE module, MODULEINFO* info,

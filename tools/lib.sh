@@ -41,8 +41,11 @@ select_runtime() {
     fi
 }
 
-VELMORA_PACKAGES=(wine wine32:i386 wine64 g++-mingw-w64-i686 g++-mingw-w64-x86-64 xvfb xauth
+# What every configuration needs: the 64-bit Wine, both cross compilers and the tools.
+VELMORA_PACKAGES=(wine wine64 g++-mingw-w64-i686 g++-mingw-w64-x86-64 xvfb xauth
                   cmake googletest fonts-wine imagemagick clang-format)
+# Wine's 32-bit loader: only where the kernel runs 32-bit programs.
+VELMORA_PACKAGES_32=(wine32:i386)
 
 VELMORA_XVFB_PID=   # the Xvfb that start_xvfb started, if any
 VELMORA_WINE_USED=  # set once this script has run anything under Wine
@@ -63,29 +66,76 @@ as_root() {
     fi
 }
 
-ensure_packages() {
-    local missing=() p installed arch
+# True when the kernel runs 32-bit x86 programs: a 96-byte static i386 program,
+# written here byte by byte, must exit with 42. Asked before anything is installed.
+kernel_runs_32bit() {
+    local probe rc=0
+    probe=$(mktemp)
+    printf '\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00'`
+        `'\x02\x00\x03\x00\x01\x00\x00\x00\x54\x80\x04\x08\x34\x00\x00\x00'`
+        `'\x00\x00\x00\x00\x00\x00\x00\x00\x34\x00\x20\x00\x01\x00\x00\x00'`
+        `'\x00\x00\x00\x00\x01\x00\x00\x00\x00\x00\x00\x00\x00\x80\x04\x08'`
+        `'\x00\x80\x04\x08\x60\x00\x00\x00\x60\x00\x00\x00\x05\x00\x00\x00'`
+        `'\x00\x10\x00\x00\xb8\x01\x00\x00\x00\xbb\x2a\x00\x00\x00\xcd\x80' >"$probe"
+    chmod +x "$probe"
+    "$probe" 2>/dev/null || rc=$?
+    rm -f "$probe"
+    [[ $rc -eq 42 ]]
+}
+
+# Prints the packages of the list that are not installed.
+missing_packages() {
+    local p installed arch
     arch=$(dpkg --print-architecture)
-    installed=$'\n'$(dpkg-query -W -f='${binary:Package} ${db:Status-Status}\n' \
-        "${VELMORA_PACKAGES[@]}" 2>/dev/null)$'\n' || true
-    for p in "${VELMORA_PACKAGES[@]}"; do
+    installed=$'\n'$(dpkg-query -W -f='${binary:Package} ${db:Status-Status}\n' "$@" 2>/dev/null)$'\n' || true
+    for p; do
         [[ $installed == *$'\n'"$p installed"$'\n'* || $installed == *$'\n'"$p:$arch installed"$'\n'* ]] ||
-            missing+=("$p")
+            echo "$p"
     done
-    if ((${#missing[@]} == 0)); then
-        select_runtime
+}
+
+# apt-get install with retries: a mirror in the middle of a sync fails one index or
+# one download now and then, and a failed index is not fatal as long as the
+# packages can still be found.
+apt_install() {
+    retry 3 as_root apt-get update || say "some package indexes could not be read; going on"
+    retry 3 as_root env DEBIAN_FRONTEND=noninteractive \
+        apt-get install -y --no-install-recommends "$@"
+}
+
+# The 32-bit Wine, where the kernel runs 32-bit programs. When its packages cannot
+# be had (an i386 index that could not be read leaves them at other versions than
+# the installed 64-bit libraries), only the 64-bit configuration runs.
+ensure_wine32() {
+    local stamp=$VELMORA_BUILD_ROOT/.wine32-unavailable
+    if ! kernel_runs_32bit; then
+        say "this kernel runs no 32-bit programs: no 32-bit Wine is installed"
         return 0
     fi
-    say "installing ${missing[*]}"
+    [[ -z $(missing_packages "${VELMORA_PACKAGES_32[@]}") ]] && return 0
+    if [[ -f $stamp ]]; then
+        say "the 32-bit Wine packages could not be installed on $(cat "$stamp") (remove $stamp to try again)"
+        return 0
+    fi
+    say "installing ${VELMORA_PACKAGES_32[*]}"
     if ! dpkg --print-foreign-architectures | grep -qx i386; then
         as_root dpkg --add-architecture i386
     fi
-    # A mirror in the middle of a sync fails one index or one download now and then;
-    # a failed index is not fatal as long as the packages can still be found.
-    retry 3 as_root apt-get update || say "some package indexes could not be read; going on"
-    retry 3 as_root env DEBIAN_FRONTEND=noninteractive \
-        apt-get install -y --no-install-recommends "${VELMORA_PACKAGES[@]}" ||
-        die "could not install ${missing[*]}"
+    if ! apt_install "${VELMORA_PACKAGES_32[@]}"; then
+        mkdir -p "$VELMORA_BUILD_ROOT"
+        date -u '+%Y-%m-%d %H:%M UTC' >"$stamp"
+        say "the 32-bit Wine packages could not be installed: only the 64-bit configuration runs"
+    fi
+}
+
+ensure_packages() {
+    local missing
+    mapfile -t missing < <(missing_packages "${VELMORA_PACKAGES[@]}")
+    if ((${#missing[@]} > 0)); then
+        say "installing ${missing[*]}"
+        apt_install "${VELMORA_PACKAGES[@]}" || die "could not install ${missing[*]}"
+    fi
+    ensure_wine32
     select_runtime
 }
 

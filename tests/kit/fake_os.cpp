@@ -10,9 +10,12 @@ namespace fake {
 
 namespace {
 
-template <typename T> uint32_t AsAddress(T value) {
-    return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(value));
+template <typename T> uint64_t AsAddress(T value) {
+    return static_cast<uint64_t>(reinterpret_cast<uintptr_t>(value));
 }
+
+// A scripted address as the build's pointers hold it.
+uint64_t PointerWide(uint64_t address) { return static_cast<uintptr_t>(address); }
 
 } // namespace
 
@@ -78,7 +81,7 @@ const Module* FakeOs::ModuleOf(HANDLE process, HMODULE module) {
         return nullptr;
     }
     for (const Module& candidate : owner->modules) {
-        if (candidate.base == AsAddress(module)) {
+        if (PointerWide(candidate.base) == AsAddress(module)) {
             return &candidate;
         }
     }
@@ -87,7 +90,7 @@ const Module* FakeOs::ModuleOf(HANDLE process, HMODULE module) {
 
 const Driver* FakeOs::DriverAt(LPVOID base) {
     for (const Driver& driver : drivers) {
-        if (driver.base == AsAddress(base)) {
+        if (PointerWide(driver.base) == AsAddress(base)) {
             return &driver;
         }
     }
@@ -296,6 +299,20 @@ BOOL FakeOs::EnumProcessModules(HANDLE handle, HMODULE* modules, DWORD bytes, DW
     if (Enter("EnumProcessModules")) {
         return FALSE;
     }
+    return ListModules(handle, modules, bytes, bytesNeeded);
+}
+
+BOOL FakeOs::EnumProcessModulesEx(HANDLE handle, HMODULE* modules, DWORD bytes,
+                                  DWORD* bytesNeeded, DWORD filter) {
+    enumModulesSizes.push_back(bytes);
+    enumModulesFilters.push_back(filter);
+    if (Enter("EnumProcessModulesEx")) {
+        return FALSE;
+    }
+    return ListModules(handle, modules, bytes, bytesNeeded);
+}
+
+BOOL FakeOs::ListModules(HANDLE handle, HMODULE* modules, DWORD bytes, DWORD* bytesNeeded) {
     Process* process = ProcessOf(handle);
     if (process == nullptr) {
         lastError_ = ERROR_INVALID_HANDLE;
@@ -305,7 +322,7 @@ BOOL FakeOs::EnumProcessModules(HANDLE handle, HMODULE* modules, DWORD bytes, DW
         lastError_ = process->modulesError;
         return FALSE;
     }
-    std::vector<uint32_t> handles = process->moduleHandles;
+    std::vector<uint64_t> handles = process->moduleHandles;
     if (handles.empty()) {
         for (const Module& module : process->modules) {
             handles.push_back(module.base);
@@ -316,6 +333,58 @@ BOOL FakeOs::EnumProcessModules(HANDLE handle, HMODULE* modules, DWORD bytes, DW
         modules[i] = reinterpret_cast<HMODULE>(static_cast<uintptr_t>(handles[i]));
     }
     *bytesNeeded = static_cast<DWORD>(handles.size() * sizeof(HMODULE));
+    return TRUE;
+}
+
+void FakeOs::GetSystemInfo(SYSTEM_INFO* info) {
+    Enter("GetSystemInfo");
+    *info = SYSTEM_INFO{};
+    info->dwPageSize = 4096;
+    info->lpMinimumApplicationAddress = reinterpret_cast<LPVOID>(0x10000);
+    info->lpMaximumApplicationAddress =
+        reinterpret_cast<LPVOID>(static_cast<uintptr_t>(highestApplicationAddress));
+    info->dwAllocationGranularity = 0x10000;
+}
+
+void FakeOs::GetNativeSystemInfo(SYSTEM_INFO* info) {
+    GetSystemInfo(info);
+    --calls["GetSystemInfo"];
+    Enter("GetNativeSystemInfo");
+    info->wProcessorArchitecture = nativeArchitecture;
+}
+
+BOOL FakeOs::IsWow64Process(HANDLE handle, BOOL* wow64) {
+    if (Enter("IsWow64Process")) {
+        return FALSE;
+    }
+    if (handle == ::GetCurrentProcess()) {
+        *wow64 = selfWow64 ? TRUE : FALSE;
+        return TRUE;
+    }
+    Process* process = ProcessOf(handle);
+    if (process == nullptr) {
+        lastError_ = ERROR_INVALID_HANDLE;
+        return FALSE;
+    }
+    *wow64 = process->wow64 ? TRUE : FALSE;
+    return TRUE;
+}
+
+BOOL FakeOs::CreateProcessA(LPCSTR application, LPSTR commandLine, BOOL, DWORD,
+                            LPCSTR directory, STARTUPINFOA*, PROCESS_INFORMATION* information) {
+    processStarts.push_back({application != nullptr ? application : "",
+                             commandLine != nullptr ? commandLine : "", directory != nullptr});
+    if (Enter("CreateProcessA")) {
+        return FALSE;
+    }
+    // Two handles the caller must close, like the system's.
+    *information = PROCESS_INFORMATION{};
+    information->hProcess = reinterpret_cast<HANDLE>(nextHandle_++);
+    information->hThread = reinterpret_cast<HANDLE>(nextHandle_++);
+    openHandles_[information->hProcess] = 0;
+    openHandles_[information->hThread] = 0;
+    ++opened;
+    ++opened;
     return TRUE;
 }
 
@@ -611,12 +680,12 @@ Process MakeProcessWithoutModules(const std::string& imagePath, DWORD modulesErr
     return process;
 }
 
-MEMORY_BASIC_INFORMATION Region(uint32_t base, uint32_t size, DWORD state, DWORD type,
+MEMORY_BASIC_INFORMATION Region(uint64_t base, uint64_t size, DWORD state, DWORD type,
                                 DWORD protect) {
     MEMORY_BASIC_INFORMATION region{};
     region.BaseAddress = reinterpret_cast<PVOID>(static_cast<uintptr_t>(base));
     region.AllocationBase = region.BaseAddress;
-    region.RegionSize = size;
+    region.RegionSize = static_cast<SIZE_T>(size);
     region.State = state;
     region.Type = type;
     region.Protect = protect;

@@ -16,7 +16,7 @@
 namespace fake {
 
 struct Module {
-    uint32_t base = 0;
+    uint64_t base = 0; // cut to the pointer width of the build that runs
     uint32_t size = 0;
     std::string name;
     std::string path;
@@ -31,17 +31,19 @@ struct Process {
     std::vector<Module> modules;
     // Module handles as EnumProcessModules returns them, in this order; a 0
     // entry is a zero handle. Taken from `modules` when left empty.
-    std::vector<uint32_t> moduleHandles;
+    std::vector<uint64_t> moduleHandles;
     // Non-zero: EnumProcessModules fails with this code, as it does for a 64-bit
     // process asked from a 32-bit one.
     DWORD modulesError = 0;
     // What QueryFullProcessImageNameA reports; it fails while this is empty.
     std::string imagePath;
     std::vector<MEMORY_BASIC_INFORMATION> regions;
+    // A 32-bit process on 64-bit Windows: IsWow64Process says so.
+    bool wow64 = false;
 };
 
 struct Driver {
-    uint32_t base = 0;
+    uint64_t base = 0;
     std::string name;
     std::string path;
 };
@@ -97,6 +99,11 @@ public:
     std::string grouping = "3;0";
     std::string ownExePath = "C:\\Program Files\\Velmora\\velmora.exe";
     std::deque<int> messageBoxAnswers; // IDOK when empty
+    // GetSystemInfo's highest application address: that of the build's own Windows.
+    uint64_t highestApplicationAddress = sizeof(void*) == 8 ? 0x7FFFFFFEFFFFull : 0x7FFEFFFFull;
+    WORD nativeArchitecture = sizeof(void*) == 8 ? PROCESSOR_ARCHITECTURE_AMD64
+                                                 : PROCESSOR_ARCHITECTURE_INTEL;
+    bool selfWow64 = false; // what IsWow64Process says of this program itself
 
     // Makes the named call fail with `error`: every call, or only call number
     // `onCall` (counted from 1 since the last ResetCounts).
@@ -109,11 +116,18 @@ public:
     std::map<std::string, int> calls;
     std::vector<DWORD> enumProcessesSizes; // buffer size of each call
     std::vector<DWORD> enumModulesSizes;
+    std::vector<DWORD> enumModulesFilters; // the filter of each EnumProcessModulesEx
     std::vector<DWORD> enumDriversSizes;
     std::vector<DWORD> openAccessMasks;
     std::vector<std::vector<INT>> tabStops; // the stops of each EM_SETTABSTOPS
     std::vector<MessageBoxCall> messageBoxes;
     std::vector<ShellCall> shellCalls;
+    struct ProcessStart {
+        std::string application;
+        std::string commandLine;
+        bool hasDirectory;
+    };
+    std::vector<ProcessStart> processStarts; // CreateProcessA, failed ones too
     std::string clipboardText;
     bool clipboardHasText = false;
     int opened = 0;
@@ -145,10 +159,18 @@ public:
 
     BOOL QueryFullProcessImageNameA(HANDLE process, DWORD flags, LPSTR buffer,
                                     DWORD* size) override;
+    void GetSystemInfo(SYSTEM_INFO* info) override;
+    void GetNativeSystemInfo(SYSTEM_INFO* info) override;
+    BOOL IsWow64Process(HANDLE process, BOOL* wow64) override;
+    BOOL CreateProcessA(LPCSTR application, LPSTR commandLine, BOOL inheritHandles, DWORD flags,
+                        LPCSTR directory, STARTUPINFOA* startup,
+                        PROCESS_INFORMATION* information) override;
 
     BOOL EnumProcesses(DWORD* ids, DWORD bytes, DWORD* bytesReturned) override;
     BOOL EnumProcessModules(HANDLE process, HMODULE* modules, DWORD bytes,
                             DWORD* bytesNeeded) override;
+    BOOL EnumProcessModulesEx(HANDLE process, HMODULE* modules, DWORD bytes, DWORD* bytesNeeded,
+                              DWORD filter) override;
     DWORD GetModuleBaseNameA(HANDLE process, HMODULE module, LPSTR buffer, DWORD size) override;
     DWORD GetModuleFileNameExA(HANDLE process, HMODULE module, LPSTR buffer, DWORD size) override;
     BOOL GetModuleInformation(HANDLE process, HMODULE module, MODULEINFO* info,
@@ -197,6 +219,7 @@ private:
         return &found->second;
     }
     Process* ProcessOf(HANDLE handle);
+    BOOL ListModules(HANDLE handle, HMODULE* modules, DWORD bytes, DWORD* bytesNeeded);
     const Module* ModuleOf(HANDLE process, HMODULE module);
     const Driver* DriverAt(LPVOID base);
     DWORD CopyName(const std::string& text, LPSTR buffer, DWORD size);
@@ -227,7 +250,7 @@ Process MakeProcess(const std::string& name, const std::string& path,
 // program: only its image path and its counters can be had.
 Process MakeProcessWithoutModules(const std::string& imagePath, DWORD modulesError);
 
-MEMORY_BASIC_INFORMATION Region(uint32_t base, uint32_t size, DWORD state, DWORD type = 0,
+MEMORY_BASIC_INFORMATION Region(uint64_t base, uint64_t size, DWORD state, DWORD type = 0,
                                 DWORD protect = 0);
 
 } // namespace fake

@@ -51,6 +51,17 @@ public:
                                     DWORD* size) override {
         return next_.QueryFullProcessImageNameA(process, flags, buffer, size);
     }
+    void GetSystemInfo(SYSTEM_INFO* info) override { next_.GetSystemInfo(info); }
+    void GetNativeSystemInfo(SYSTEM_INFO* info) override { next_.GetNativeSystemInfo(info); }
+    BOOL IsWow64Process(HANDLE process, BOOL* wow64) override {
+        return next_.IsWow64Process(process, wow64);
+    }
+    BOOL CreateProcessA(LPCSTR application, LPSTR commandLine, BOOL inheritHandles, DWORD flags,
+                        LPCSTR directory, STARTUPINFOA* startup,
+                        PROCESS_INFORMATION* information) override {
+        return next_.CreateProcessA(application, commandLine, inheritHandles, flags, directory,
+                                    startup, information);
+    }
 
     BOOL EnumProcesses(DWORD* ids, DWORD bytes, DWORD* bytesReturned) override {
         return next_.EnumProcesses(ids, bytes, bytesReturned);
@@ -58,6 +69,10 @@ public:
     BOOL EnumProcessModules(HANDLE process, HMODULE* modules, DWORD bytes,
                             DWORD* bytesNeeded) override {
         return next_.EnumProcessModules(process, modules, bytes, bytesNeeded);
+    }
+    BOOL EnumProcessModulesEx(HANDLE process, HMODULE* modules, DWORD bytes, DWORD* bytesNeeded,
+                              DWORD filter) override {
+        return next_.EnumProcessModulesEx(process, modules, bytes, bytesNeeded, filter);
     }
     DWORD GetModuleBaseNameA(HANDLE process, HMODULE module, LPSTR buffer, DWORD size) override {
         return next_.GetModuleBaseNameA(process, module, buffer, size);
