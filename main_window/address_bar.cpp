@@ -1,18 +1,55 @@
 #include "main_window/address_bar.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace main_window {
 
 namespace {
 
-constexpr double kAddressSpace = 4294967296.0;
+constexpr uint64_t kGigabyte = uint64_t{1} << 30;
 constexpr int kStripBelow = 100;
 constexpr int kTickWidth = 20;
+constexpr int kLabelGap = 60; // twips kept between two labels
 
 BarColour Alternating(size_t k) { return k % 2 == 0 ? BarColour::Red : BarColour::Blue; }
 
+uint64_t RoundUpToGigabyte(uint64_t address) {
+    constexpr uint64_t kHighestGigabyte = ~uint64_t{0} & ~(kGigabyte - 1);
+    return address > kHighestGigabyte ? kHighestGigabyte
+                                      : (address + kGigabyte - 1) & ~(kGigabyte - 1);
+}
+
+int TickCentre(const app::TwipsRect& bar, int quarter) {
+    return bar.left + quarter * bar.width / 4 + kTickWidth / 2;
+}
+
 } // namespace
+
+BarScale ModuleBarScale(const std::vector<sys::Address>& bases, const std::vector<uint64_t>& sizes,
+                        int32_t count, sys::AddressWidth width) {
+    if (width == sys::AddressWidth::Bits32 || count <= 0) {
+        return BarScale{};
+    }
+    uint64_t lowest = ~uint64_t{0};
+    uint64_t highestEnd = 0;
+    for (size_t k = 0; k < static_cast<size_t>(count); ++k) {
+        uint64_t base = bases.at(k).Unsigned();
+        // A hostile size must not wrap the end round to a low address.
+        uint64_t end = base + std::min(sizes.at(k), ~uint64_t{0} - base);
+        lowest = std::min(lowest, base);
+        highestEnd = std::max(highestEnd, end);
+    }
+    BarScale scale{lowest & ~(kGigabyte - 1), RoundUpToGigabyte(highestEnd), false};
+    if (scale.end <= scale.start) { // modules of no size, or at the very top
+        if (scale.start + kGigabyte > scale.start) {
+            scale.end = scale.start + kGigabyte;
+        } else {
+            scale.start = scale.end - kGigabyte;
+        }
+    }
+    return scale;
+}
 
 COLORREF ToColorRef(BarColour colour) {
     switch (colour) {
@@ -30,8 +67,14 @@ COLORREF ToColorRef(BarColour colour) {
     return RGB(0, 0, 0);
 }
 
-int BarOffset(uint32_t address, int barWidth) {
-    return static_cast<int>(std::floor(address / kAddressSpace * barWidth));
+int BarLength(uint64_t length, int barWidth, const BarScale& scale) {
+    // Division first, then the width, as the 4 GB bar has always scaled.
+    double span = static_cast<double>(scale.end - scale.start);
+    return static_cast<int>(std::floor(static_cast<double>(length) / span * barWidth));
+}
+
+int BarOffset(uint64_t address, int barWidth, const BarScale& scale) {
+    return BarLength(address - scale.start, barWidth, scale);
 }
 
 std::vector<TwipsBox> TickBoxes(const app::TwipsRect& bar) {
@@ -44,22 +87,25 @@ std::vector<TwipsBox> TickBoxes(const app::TwipsRect& bar) {
     return ticks;
 }
 
-std::vector<TwipsBox> BarBoxes(const app::TwipsRect& bar, const std::vector<int32_t>& moduleBases,
-                               const std::vector<int32_t>& moduleSizes, int32_t moduleCount,
-                               const std::vector<uint32_t>& driverBases, int32_t driverCount) {
+std::vector<TwipsBox> BarBoxes(const app::TwipsRect& bar, const BarScale& scale,
+                               const std::vector<sys::Address>& moduleBases,
+                               const std::vector<uint64_t>& moduleSizes, int32_t moduleCount,
+                               const std::vector<sys::Address>& driverBases, int32_t driverCount) {
     std::vector<TwipsBox> boxes;
     boxes.reserve(static_cast<size_t>(moduleCount) + static_cast<size_t>(driverCount) + 5);
     boxes.push_back({bar.left, bar.top, bar.width, bar.height + kStripBelow, BarColour::Grey});
     boxes.push_back({bar.left, bar.top, bar.width, bar.height, BarColour::Black, true});
     for (size_t k = 0; k < static_cast<size_t>(moduleCount); ++k) {
         // Bases at or above 2 GB are placed by their unsigned address, inside the bar.
-        boxes.push_back({bar.left + BarOffset(static_cast<uint32_t>(moduleBases[k]), bar.width),
-                         bar.top, BarOffset(static_cast<uint32_t>(moduleSizes[k]), bar.width),
-                         bar.height, Alternating(k)});
+        boxes.push_back({bar.left + BarOffset(moduleBases[k].Unsigned(), bar.width, scale), bar.top,
+                         BarLength(moduleSizes[k], bar.width, scale), bar.height, Alternating(k)});
     }
     for (size_t k = 0; k < static_cast<size_t>(driverCount); ++k) {
-        boxes.push_back({bar.left + BarOffset(driverBases[k], bar.width), bar.top, kDriverMarkWidth,
-                         bar.height, Alternating(k)});
+        uint64_t base = driverBases[k].Unsigned();
+        if (scale.Contains(base)) {
+            boxes.push_back({bar.left + BarOffset(base, bar.width, scale), bar.top,
+                             kDriverMarkWidth, bar.height, Alternating(k)});
+        }
     }
     for (const TwipsBox& tick : TickBoxes(bar)) {
         boxes.push_back(tick);
@@ -67,9 +113,50 @@ std::vector<TwipsBox> BarBoxes(const app::TwipsRect& bar, const std::vector<int3
     return boxes;
 }
 
-TwipsBox MarkBox(const app::TwipsRect& bar, uint32_t address, int markWidth) {
-    return {bar.left + BarOffset(address, bar.width), bar.top, markWidth, bar.height + kStripBelow,
-            BarColour::White};
+TwipsBox MarkBox(const app::TwipsRect& bar, const BarScale& scale, uint64_t address,
+                 int markWidth) {
+    return {bar.left + BarOffset(address, bar.width, scale), bar.top, markWidth,
+            bar.height + kStripBelow, BarColour::White};
+}
+
+std::array<std::string, kBarLabelCount> BarLabelTexts(const BarScale& scale) {
+    if (scale.fourGigabytes) {
+        return {"0", "1GB=&&H4000 0000", "2GB=&&H8000 0000", "3GB=&&HC000 0000", "4GB"};
+    }
+    std::array<std::string, kBarLabelCount> texts;
+    uint64_t quarter = (scale.end - scale.start) / 4; // whole gigabytes: exact
+    for (size_t k = 0; k < texts.size(); ++k) {
+        uint64_t point = k + 1 == texts.size() ? scale.end : scale.start + k * quarter;
+        texts[k] = "&&H" + sys::Address(point, sys::AddressWidth::Bits64).GroupedHex();
+    }
+    return texts;
+}
+
+std::array<int, kBarLabelCount> BarLabelLefts(const app::TwipsRect& bar,
+                                              const std::array<int, kBarLabelCount>& widths,
+                                              int clientWidth) {
+    std::array<int, kBarLabelCount> lefts{};
+    lefts.front() = bar.left;
+    for (int k = 1; k + 1 < kBarLabelCount; ++k) {
+        lefts[k] = TickCentre(bar, k) - widths[k] / 2;
+    }
+    lefts.back() = bar.left + bar.width - widths.back();
+    int total = 0;
+    for (int width : widths) {
+        total += width;
+    }
+    // A narrower gap where the texts take nearly the whole width.
+    int gap = std::clamp((clientWidth - total) / (kBarLabelCount - 1), 0, kLabelGap);
+    // Apart from the left, then from the right, then inside the window.
+    for (int k = 1; k < kBarLabelCount; ++k) {
+        lefts[k] = std::max(lefts[k], lefts[k - 1] + widths[k - 1] + gap);
+    }
+    lefts.back() = std::min(lefts.back(), clientWidth - widths.back());
+    for (int k = kBarLabelCount - 2; k >= 0; --k) {
+        lefts[k] = std::min(lefts[k], lefts[k + 1] - widths[k] - gap);
+    }
+    lefts.front() = std::max(lefts.front(), 0);
+    return lefts;
 }
 
 app::TwipsRect BarPaintArea(const app::TwipsRect& bar) {

@@ -5,7 +5,6 @@
 #include "system/name_query.h"
 
 #include <algorithm>
-#include <cstdio>
 
 namespace main_window {
 
@@ -16,20 +15,18 @@ DriverTable ReadDrivers(sys::Os& os) {
     if (!reply.succeeded) {
         basEnumProcs::RaiseWinError(os, static_cast<int32_t>(reply.error));
     }
-    std::vector<uint32_t> unsignedBases;
-    unsignedBases.reserve(reply.entries.size());
-    for (LPVOID base : reply.entries) {
-        unsignedBases.push_back(static_cast<uint32_t>(reinterpret_cast<uintptr_t>(base)));
-    }
     // Equal addresses are equal entries (names are asked for by address), so
-    // any sort gives the listed order.
-    std::sort(unsignedBases.begin(), unsignedBases.end());
+    // any sort gives the listed order. Unsigned, so that drivers at or above
+    // 2 GB follow the others in both editions.
+    std::vector<LPVOID> bases = std::move(reply.entries);
+    std::sort(bases.begin(), bases.end(), [](LPVOID a, LPVOID b) {
+        return reinterpret_cast<uintptr_t>(a) < reinterpret_cast<uintptr_t>(b);
+    });
     DriverTable table;
-    table.uDriverBases = std::move(unsignedBases);
-    table.lNumDrivers = static_cast<int32_t>(table.uDriverBases.size());
-    for (uint32_t base : table.uDriverBases) {
-        table.lDriverBases.push_back(static_cast<int32_t>(base));
-        auto address = reinterpret_cast<LPVOID>(static_cast<uintptr_t>(base));
+    table.lNumDrivers = static_cast<int32_t>(bases.size());
+    for (LPVOID address : bases) {
+        table.lDriverBases.push_back(address);
+        table.uDriverBases.push_back(sys::Address::FromPointer(address, sys::kEditionWidth));
         table.sDriverNames.push_back(sys::QueryName(
             [&](char* buffer, DWORD size) { os.GetDeviceDriverBaseNameA(address, buffer, size); }));
         table.sDriverPaths.push_back(sys::QueryName(
@@ -38,11 +35,8 @@ DriverTable ReadDrivers(sys::Os& os) {
     return table;
 }
 
-std::string DriverLineText(const std::string& name, uint32_t base) {
-    char address[10];
-    std::snprintf(address, sizeof address, "%04X %04X", static_cast<unsigned>(base >> 16),
-                  static_cast<unsigned>(base & 0xFFFF));
-    return name + " @ " + address;
+std::string DriverLineText(const std::string& name, sys::Address base) {
+    return name + " @ " + base.FullHex();
 }
 
 std::vector<std::string> DriverLines(const DriverTable& table) {

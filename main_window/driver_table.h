@@ -2,6 +2,7 @@
 // The device drivers loaded in the system, sorted by unsigned load address,
 // and the texts the driver list and its caption show.
 
+#include "system/address.h"
 #include "system/os.h"
 
 #include <cstdint>
@@ -13,8 +14,8 @@ namespace main_window {
 // Parallel arrays: element k is row k of the driver list.
 struct DriverTable {
     int32_t lNumDrivers = 0;
-    std::vector<int32_t> lDriverBases;  // as the system gives them
-    std::vector<uint32_t> uDriverBases; // the same, read unsigned
+    std::vector<LPVOID> lDriverBases;       // as the system gives them
+    std::vector<sys::Address> uDriverBases; // the same, of the edition's width, read unsigned
     std::vector<std::string> sDriverNames;
     std::vector<std::string> sDriverPaths;
 };
@@ -22,8 +23,9 @@ struct DriverTable {
 // Raises the system error when the enumeration fails.
 DriverTable ReadDrivers(sys::Os& os);
 
-// "disk.sys @ 8010 0000": all eight digits, a blank between the halves.
-std::string DriverLineText(const std::string& name, uint32_t base);
+// "disk.sys @ 8010 0000", "ntfs.sys @ FFFF F802 1234 0000": every digit of the
+// address's width, a blank between groups of four.
+std::string DriverLineText(const std::string& name, sys::Address base);
 std::vector<std::string> DriverLines(const DriverTable& table);
 
 // "97 Drivers"

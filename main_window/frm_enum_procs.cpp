@@ -173,8 +173,45 @@ void frmEnumProcs::FillProcessList() {
 }
 
 void frmEnumProcs::ShowMemoryMap() {
-    bar_.Paint(BarBoxes(kRectMem, modules_.lModuleBases, modules_.lModuleSizes,
+    BarScale scale = ModuleBarScale(modules_.lModuleBases, modules_.lModuleSizes,
+                                    modules_.lNumModules, modules_.width);
+    if (!(scale == barScale_)) {
+        barScale_ = scale;
+        ShowBarLabels();
+    }
+    bar_.Paint(BarBoxes(kRectMem, barScale_, modules_.lModuleBases, modules_.lModuleSizes,
                         modules_.lNumModules, drivers_.uDriverBases, drivers_.lNumDrivers));
+}
+
+// The labels over the bar name what it stands for: the fixed places of the 4 GB
+// bar, or places fitted to the texts of a 64-bit process's range.
+void frmEnumProcs::ShowBarLabels() {
+    constexpr std::array<MainControl, kBarLabelCount> kLabels{
+        MainControl::Label1, MainControl::Label4, MainControl::Label3, MainControl::Label5,
+        MainControl::Label2};
+    std::array<std::string, kBarLabelCount> texts = BarLabelTexts(barScale_);
+    std::array<int, kBarLabelCount> widths{};
+    std::array<int, kBarLabelCount> lefts{};
+    for (size_t k = 0; k < kLabels.size(); ++k) {
+        SetLabel(kLabels[k], texts[k]);
+        RECT frame;
+        ::GetWindowRect(Control(kLabels[k]), &frame);
+        widths[k] = scale_.ToTwips(frame.right - frame.left);
+        lefts[k] = kMainControls[static_cast<int>(kLabels[k])].rect.left;
+    }
+    if (!barScale_.fourGigabytes) {
+        lefts = BarLabelLefts(kRectMem, widths, kClientWidthTwips);
+    }
+    for (size_t k = 0; k < kLabels.size(); ++k) {
+        const app::TwipsRect& design = kMainControls[static_cast<int>(kLabels[k])].rect;
+        ::SetWindowPos(Control(kLabels[k]), nullptr, scale_.ToPixels(lefts[k]),
+                       scale_.ToPixels(design.top), 0, 0,
+                       SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    // The strip above the bar keeps no trace of a label that moved away.
+    RECT strip = scale_.ToPixels(app::TwipsRect{
+        0, kMainControls[static_cast<int>(MainControl::Label1)].rect.top, kClientWidthTwips, 240});
+    ::InvalidateRect(window_, &strip, TRUE);
 }
 
 void frmEnumProcs::lstProcesses_Click() {
@@ -241,25 +278,32 @@ bool frmEnumProcs::GetModules(HANDLE hThisProcess) {
     return true;
 }
 
-void frmEnumProcs::FlashWhite(const TwipsBox& mark) {
+// The bar is repainted first, so that only one item is ever marked; a row the
+// arrays do not have then raises the subscript error over a clean bar.
+void frmEnumProcs::FlashModuleWhite(int32_t idx) {
     ShowMemoryMap();
+    auto k = static_cast<size_t>(idx - 1);
+    uint64_t base = modules_.lModuleBases.at(k).Unsigned();
+    int width = BarLength(modules_.lModuleSizes.at(k), kRectMem.width, barScale_);
+    PaintMark(MarkBox(kRectMem, barScale_, base, width));
+}
+
+// A driver off the bar (the kernel's, beside a 64-bit process's range) gets no mark.
+void frmEnumProcs::FlashDriverWhite(int32_t idx) {
+    ShowMemoryMap();
+    uint64_t base = drivers_.uDriverBases.at(static_cast<size_t>(idx - 1)).Unsigned();
+    if (barScale_.Contains(base)) {
+        PaintMark(MarkBox(kRectMem, barScale_, base, kDriverMarkWidth));
+    }
+}
+
+// The white mark with the ticks painted again over it.
+void frmEnumProcs::PaintMark(const TwipsBox& mark) {
     std::vector<TwipsBox> boxes{mark};
     for (const TwipsBox& tick : TickBoxes(kRectMem)) {
         boxes.push_back(tick);
     }
     bar_.Paint(boxes);
-}
-
-void frmEnumProcs::FlashModuleWhite(int32_t idx) {
-    auto k = static_cast<size_t>(idx - 1);
-    FlashWhite(
-        MarkBox(kRectMem, static_cast<uint32_t>(modules_.lModuleBases.at(k)),
-                BarOffset(static_cast<uint32_t>(modules_.lModuleSizes.at(k)), kRectMem.width)));
-}
-
-void frmEnumProcs::FlashDriverWhite(int32_t idx) {
-    auto k = static_cast<size_t>(idx - 1);
-    FlashWhite(MarkBox(kRectMem, drivers_.uDriverBases.at(k), kDriverMarkWidth));
 }
 
 void frmEnumProcs::lstModules_Click() {

@@ -36,6 +36,7 @@ public:
     const ModuleTable& Modules() const { return modules_; }
     const DriverTable& Drivers() const { return drivers_; }
     const AddressBar& Bar() const { return bar_; }
+    const BarScale& BarScaleShown() const { return barScale_; }
 
     // Event handlers.
     void Form_Activate();
@@ -73,7 +74,8 @@ private:
     void ForgetModules();
     void SetCounterPrefixes();
     void ShowCounters(const PROCESS_MEMORY_COUNTERS& counters);
-    void FlashWhite(const TwipsBox& mark);
+    void PaintMark(const TwipsBox& mark);
+    void ShowBarLabels();
     void OnPaint();
 
     HWND savedFocus_ = nullptr;
@@ -84,6 +86,7 @@ private:
     ModuleTable modules_;
     DriverTable drivers_;
     AddressBar bar_;
+    BarScale barScale_; // what the bar and its labels stand for now
 };
 
 } // namespace main_window

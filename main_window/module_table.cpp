@@ -12,12 +12,13 @@ namespace {
 struct ModuleEntry {
     std::string name;
     std::string path;
-    int32_t base = 0;
-    int32_t size = 0;
+    sys::Address base;
+    uint32_t size = 0;
 };
 
-ModuleEntry ReadModule(sys::Os& os, HANDLE process, HMODULE module) {
+ModuleEntry ReadModule(sys::Os& os, HANDLE process, HMODULE module, sys::AddressWidth width) {
     ModuleEntry entry;
+    entry.base = sys::Address(0, width);
     if (module == nullptr) {
         return entry;
     }
@@ -30,26 +31,27 @@ ModuleEntry ReadModule(sys::Os& os, HANDLE process, HMODULE module) {
     if (!os.GetModuleInformation(process, module, &info, sizeof info)) {
         info = MODULEINFO{};
     }
-    entry.base = static_cast<int32_t>(reinterpret_cast<uintptr_t>(info.lpBaseOfDll));
-    entry.size = static_cast<int32_t>(info.SizeOfImage);
+    entry.base = sys::Address::FromPointer(info.lpBaseOfDll, width);
+    entry.size = info.SizeOfImage;
     return entry;
 }
 
-ModuleTable SortedTable(std::vector<ModuleEntry> entries) {
-    std::vector<int32_t> bases;
+ModuleTable SortedTable(std::vector<ModuleEntry> entries, sys::AddressWidth width) {
+    std::vector<sys::Address> bases;
     bases.reserve(entries.size());
     for (const ModuleEntry& entry : entries) {
-        bases.push_back(entry.base); // signed: bases at or above 2 GB come first
+        bases.push_back(entry.base); // 32 bits signed: bases at or above 2 GB come first
     }
     entries = Reordered(std::move(entries), ExchangeSortOrder(bases));
     ModuleTable table;
+    table.width = width;
     table.lNumModules = static_cast<int32_t>(entries.size());
     for (ModuleEntry& entry : entries) {
         table.sModuleNames.push_back(std::move(entry.name));
         table.sModulePaths.push_back(std::move(entry.path));
         table.lModuleBases.push_back(entry.base);
         table.lModuleSizes.push_back(entry.size);
-        table.lModuleBytes += static_cast<uint32_t>(entry.size);
+        table.lModuleBytes += entry.size;
     }
     return table;
 }
@@ -58,7 +60,8 @@ ModuleTable SortedTable(std::vector<ModuleEntry> entries) {
 
 ModuleListing ReadModules(sys::Os& os, HANDLE process) {
     ModuleListing listing;
-    auto reply = sys::EnumerateProcessModules(os, process);
+    sys::AddressWidth width = sys::ProcessAddressWidth(os, process);
+    auto reply = sys::EnumerateProcessModules(os, process, width);
     if (!reply.succeeded) {
         listing.error = reply.error;
         return listing;
@@ -66,18 +69,17 @@ ModuleListing ReadModules(sys::Os& os, HANDLE process) {
     std::vector<ModuleEntry> entries;
     entries.reserve(reply.entries.size());
     for (HMODULE module : reply.entries) {
-        entries.push_back(ReadModule(os, process, module));
+        entries.push_back(ReadModule(os, process, module, width));
     }
-    listing.table = SortedTable(std::move(entries));
+    listing.table = SortedTable(std::move(entries), width);
     listing.succeeded = true;
     return listing;
 }
 
-std::string ModuleLineText(const std::string& name, int32_t base, int32_t size,
+std::string ModuleLineText(const std::string& name, sys::Address base, uint64_t size,
                            const sys::ThousandsFormat& format) {
-    return name + " @ " + basEnumProcs::Hex(static_cast<uint32_t>(base)) + ": " +
-           basEnumProcs::Hex(static_cast<uint32_t>(size)) + " (" +
-           format.Format(static_cast<uint32_t>(size)) + ")";
+    return name + " @ " + base.Hex() + ": " + sys::HexDigits(size) + " (" + format.Format(size) +
+           ")";
 }
 
 std::vector<std::string> ModuleLines(const ModuleTable& table, const sys::ThousandsFormat& format) {

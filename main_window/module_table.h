@@ -2,6 +2,7 @@
 // The modules of one process: enumeration, the table sorted by base address,
 // and the texts the module list and its caption show.
 
+#include "system/address.h"
 #include "system/number_text.h"
 #include "system/os.h"
 
@@ -11,13 +12,15 @@
 
 namespace main_window {
 
-// Parallel arrays: element k is row k of the module list, in base order.
+// Parallel arrays: element k is row k of the module list, in base order (signed
+// for a 32-bit process, unsigned for a 64-bit one).
 struct ModuleTable {
+    sys::AddressWidth width = sys::AddressWidth::Bits32;
     int32_t lNumModules = 0;
     std::vector<std::string> sModuleNames;
     std::vector<std::string> sModulePaths;
-    std::vector<int32_t> lModuleBases;
-    std::vector<int32_t> lModuleSizes;
+    std::vector<sys::Address> lModuleBases;
+    std::vector<uint64_t> lModuleSizes;
     int64_t lModuleBytes = 0; // 64-bit: the images of one process may pass 2 GB
 };
 
@@ -31,8 +34,8 @@ struct ModuleListing {
 // base and size. Neither opens nor closes the handle.
 ModuleListing ReadModules(sys::Os& os, HANDLE process);
 
-// "app.exe @ 400000: 1A000 (106,496)"
-std::string ModuleLineText(const std::string& name, int32_t base, int32_t size,
+// "app.exe @ 400000: 1A000 (106,496)", "kernel32.dll @ 7FFB12340000: 195000 (1,658,880)"
+std::string ModuleLineText(const std::string& name, sys::Address base, uint64_t size,
                            const sys::ThousandsFormat& format);
 std::vector<std::string> ModuleLines(const ModuleTable& table, const sys::ThousandsFormat& format);
 

@@ -13,8 +13,7 @@ namespace memory_map {
 
 namespace {
 
-constexpr uint64_t kWalkBound = 0x7FFEFFFF;
-constexpr uint32_t kPageSize = 4096;
+constexpr uint64_t kPageSize = 4096;
 
 // The inspected process's module bases, asked for once per walk. Only a region
 // that starts at a module base can have a module path, and every path query
@@ -22,29 +21,29 @@ constexpr uint32_t kPageSize = 4096;
 // about. When the module list cannot be had, every region is asked, as before.
 class ModuleBases {
 public:
-    ModuleBases(sys::Os& os, HANDLE process) {
-        auto reply = sys::EnumerateProcessModules(os, process);
+    ModuleBases(sys::Os& os, HANDLE process, sys::AddressWidth width) {
+        auto reply = sys::EnumerateProcessModules(os, process, width);
         known_ = reply.succeeded;
         for (HMODULE module : reply.entries) {
-            bases_.push_back(static_cast<uint32_t>(reinterpret_cast<uintptr_t>(module)));
+            bases_.push_back(sys::Address::FromPointer(module, width).Unsigned());
         }
         std::sort(bases_.begin(), bases_.end());
     }
-    bool MayStartModule(uint32_t start) const {
+    bool MayStartModule(uint64_t start) const {
         return !known_ || std::binary_search(bases_.begin(), bases_.end(), start);
     }
 
 private:
     bool known_ = false;
-    std::vector<uint32_t> bases_;
+    std::vector<uint64_t> bases_;
 };
 
-void AppendModulePath(sys::Os& os, HANDLE process, uint32_t start, std::string& text) {
+void AppendModulePath(sys::Os& os, HANDLE process, sys::Address start, std::string& text) {
     // Looked up in the inspected process: its module, not the viewer's, is at this base.
     DWORD length = 0;
     std::string path = sys::QueryName([&](char* buffer, DWORD bufferSize) {
-        length = os.GetModuleFileNameExA(
-            process, reinterpret_cast<HMODULE>(static_cast<uintptr_t>(start)), buffer, bufferSize);
+        length = os.GetModuleFileNameExA(process, static_cast<HMODULE>(start.Pointer()), buffer,
+                                         bufferSize);
     });
     if (length != 0) {
         text += '\t';
@@ -52,15 +51,15 @@ void AppendModulePath(sys::Os& os, HANDLE process, uint32_t start, std::string& 
     }
 }
 
-void AppendRegionLine(uint32_t start, const MEMORY_BASIC_INFORMATION& region, bool isFree,
+void AppendRegionLine(sys::Address start, const MEMORY_BASIC_INFORMATION& region, bool isFree,
                       std::string& text) {
-    auto size = static_cast<uint32_t>(region.RegionSize);
+    uint64_t size = region.RegionSize;
     if (!text.empty()) {
         text += "\r\n";
     }
-    text += HexSpecialFormat(static_cast<int32_t>(start));
+    text += HexSpecialFormat(start);
     text += " - ";
-    text += HexSpecialFormat(static_cast<int32_t>(start + size - 1));
+    text += HexSpecialFormat(sys::Address(start.Unsigned() + size - 1, start.Width()));
     text += '\t';
     text += std::to_string(size / kPageSize);
     text += " pp\t";
@@ -77,19 +76,19 @@ void AppendRegionLine(uint32_t start, const MEMORY_BASIC_INFORMATION& region, bo
 } // namespace
 
 std::string HexSpecialFormat(int32_t lIn) {
-    std::string digits = basEnumProcs::Hex(static_cast<uint32_t>(lIn));
-    if (digits.size() > 4) {
-        digits.insert(digits.size() - 4, 1, ' ');
-    }
-    return digits;
+    return HexSpecialFormat(sys::Address(static_cast<uint32_t>(lIn), sys::AddressWidth::Bits32));
 }
+
+std::string HexSpecialFormat(sys::Address address) { return address.GroupedHex(); }
 
 RegionMap WalkRegions(sys::Os& os, HANDLE process, MapKind kind) {
     RegionMap map;
     map.text.reserve(64 * 1024);
+    sys::AddressWidth width = sys::ProcessAddressWidth(os, process);
+    uint64_t bound = sys::WalkBound(os, width);
     std::optional<ModuleBases> modules;
     if (kind == MapKind::AllRegions) {
-        modules.emplace(os, process);
+        modules.emplace(os, process, width);
     }
     MEMORY_BASIC_INFORMATION region{};
     uint64_t cursor = 0;
@@ -103,18 +102,23 @@ RegionMap WalkRegions(sys::Os& os, HANDLE process, MapKind kind) {
         ++map.regions;
         bool isFree = region.State == MEM_FREE;
         if (isFree) {
-            map.freePages += static_cast<uint32_t>(region.RegionSize) / kPageSize;
+            map.freePages += static_cast<int64_t>(region.RegionSize / kPageSize);
         }
-        auto start = static_cast<uint32_t>(cursor);
+        sys::Address start(cursor, width);
         if (isFree || kind == MapKind::AllRegions) {
             AppendRegionLine(start, region, isFree, map.text);
         }
-        if (!isFree && modules && start != 0 && modules->MayStartModule(start)) {
+        if (!isFree && modules && cursor != 0 && modules->MayStartModule(cursor)) {
             AppendModulePath(os, process, start, map.text);
         }
-        // In 64 bits: a region running past 2 GB simply ends the walk.
-        cursor += region.RegionSize;
-    } while (cursor < kWalkBound);
+        // Not in the address's width: a region running past the bound simply ends
+        // the walk, and so does one that would wrap round to a lower address.
+        uint64_t next = cursor + region.RegionSize;
+        if (next < cursor) {
+            break;
+        }
+        cursor = next;
+    } while (cursor < bound);
     return map;
 }
 

@@ -1,5 +1,7 @@
 #include "system/bas_enum_procs.h"
 
+#include "system/address.h"
+
 #include <algorithm>
 #include <vector>
 
@@ -45,16 +47,7 @@ std::string OwnExeBaseName(sys::Os& os) {
 
 } // namespace
 
-std::string Hex(uint32_t value) {
-    static const char kDigits[] = "0123456789ABCDEF";
-    char text[8];
-    int used = 0;
-    do {
-        text[7 - used++] = kDigits[value & 0xF];
-        value >>= 4;
-    } while (value != 0);
-    return std::string(text + 8 - used, used);
-}
+std::string Hex(uint32_t value) { return sys::HexDigits(value); }
 
 std::string GetErrorText(sys::Os& os, int32_t code) {
     std::string message = SystemMessage(os, code);

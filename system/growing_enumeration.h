@@ -3,6 +3,7 @@
 // 25 slots, call, and while the reply fills the buffer (it may have been cut
 // short) double the slots and call again.
 
+#include "system/address.h"
 #include "system/os.h"
 
 #include <windows.h>
@@ -41,9 +42,22 @@ Enumeration<Entry> EnumerateGrowing(Os& os, Call call, size_t firstSlots = 25) {
     }
 }
 
-// A process's module handles, in the system's order.
-inline Enumeration<HMODULE> EnumerateProcessModules(Os& os, HANDLE process) {
+// A process's module handles, in the system's order, of the width its addresses
+// have (ProcessAddressWidth). A plain enumeration gives a 64-bit program the
+// 64-bit modules of a 32-bit process (the WOW64 layer): its own 32-bit ones
+// must be asked for by name.
+inline Enumeration<HMODULE> EnumerateProcessModules(Os& os, HANDLE process, AddressWidth width) {
+    constexpr DWORD kThirtyTwoBitModules = 0x01; // LIST_MODULES_32BIT
+    bool onlyThirtyTwo = width != kEditionWidth;
     return EnumerateGrowing<HMODULE>(os, [&](HMODULE* modules, DWORD bytes, DWORD* needed) {
+        if (onlyThirtyTwo) {
+            if (os.EnumProcessModulesEx(process, modules, bytes, needed, kThirtyTwoBitModules)) {
+                return true;
+            }
+            if (os.GetLastError() != ERROR_PROC_NOT_FOUND) {
+                return false;
+            }
+        }
         return os.EnumProcessModules(process, modules, bytes, needed) != FALSE;
     });
 }

@@ -2,6 +2,7 @@
 
 #include "main_window/frm_enum_procs.h"
 #include "tests/kit/main_window_fixture.h"
+#include "tests/kit/text.h"
 #include "tests/labels.h"
 
 #include <gtest/gtest.h>
@@ -241,7 +242,8 @@ TEST_F(MainWindowTest, AFailedEnumerationEndsTheProgramThroughTheErrorReport) {
         EXPECT_EQ(os.calls["EnumProcesses"], std::string(call) == "EnumProcesses" ? 1 : 0);
         EXPECT_EQ(app::RowCount(Get(MainControl::lstProcesses)), 4);
         EXPECT_EQ(Text(MainControl::lblProcesses), "4 Processes");
-        EXPECT_EQ(Rows(MainControl::lstDrivers), std::vector<std::string>{"x.sys @ 0000 A000"});
+        EXPECT_EQ(Rows(MainControl::lstDrivers),
+                  std::vector<std::string>{testkit::DriverRow("x.sys", "0000 A000")});
         os.processes.erase(40);
     }
 }

@@ -87,12 +87,12 @@ TEST_F(RegionWalkTest, FullMapLinesWithPathsOfTheInspectedProcess) {
     EXPECT_EQ(lines[6], "1000 1000 - 7FFE FFFF\t458735 pp\tFREE");
     EXPECT_EQ(map.freePages, 16 + 0xFBFF + 458735);
     // The module list is asked for once; paths only at its bases.
-    EXPECT_EQ(os.calls["EnumProcessModules"], 1);
+    EXPECT_EQ(os.calls[fake::kModuleListCall], 1);
     EXPECT_EQ(os.calls["GetModuleFileNameExA"], 2);
 
     // Without the module list every non-free region above 0 is asked: the same map.
     os.ResetCounts();
-    os.Fail("EnumProcessModules", ERROR_PARTIAL_COPY);
+    os.Fail(fake::kModuleListCall, ERROR_PARTIAL_COPY);
     EXPECT_EQ(WalkRegions(os, process, MapKind::AllRegions).text, map.text);
     EXPECT_EQ(os.calls["GetModuleFileNameExA"], 4);
 
@@ -197,7 +197,7 @@ TEST(RegionWalk, EndsAtTheBoundPastTwoGigabytesOrAtAFailedQuery) {
             os.Fail("VirtualQueryEx", ERROR_INVALID_PARAMETER, c.failingQuery);
         }
         if (c.moduleListFails) {
-            os.Fail("EnumProcessModules", ERROR_PARTIAL_COPY);
+            os.Fail(fake::kModuleListCall, ERROR_PARTIAL_COPY);
         }
         HANDLE process = os.OpenProcess(0x410, FALSE, 8);
         auto map = WalkRegions(os, process, MapKind::AllRegions);

@@ -4,6 +4,7 @@
 #include "main_window/frm_enum_procs.h"
 #include "tests/kit/main_window_fixture.h"
 #include "tests/kit/messages.h"
+#include "tests/kit/text.h"
 #include "tests/labels.h"
 
 #include <gtest/gtest.h>
@@ -137,7 +138,7 @@ TEST_F(DetailsTest, AFailedSelectionLeavesNothingOfThePreviousProcess) {
          "Error: 5(&H5): Access denied.",
          {"Page Faults: ", "Working Set Size: ", "Page File Usage: "}},
         {"its modules cannot be listed",
-         [](fake::FakeOs& os) { os.Fail("EnumProcessModules", ERROR_PARTIAL_COPY); },
+         [](fake::FakeOs& os) { os.Fail(fake::kModuleListCall, ERROR_PARTIAL_COPY); },
          "Error: 299(&H12B): ",
          {"Page Faults: 12", "Working Set Size: 4,096", "Page File Usage: 8,192"}},
     };
@@ -167,8 +168,10 @@ TEST_F(DetailsTest, AFailedSelectionLeavesNothingOfThePreviousProcess) {
 
 TEST_F(DetailsTest, DriversListedAndDrawnAfterTheNextRedraw) {
     EXPECT_EQ(Text(MainControl::lblDrivers), "2 Drivers");
-    EXPECT_EQ(app::RowText(Get(MainControl::lstDrivers), 0), "ntoskrnl.exe @ 8000 0000");
-    EXPECT_EQ(app::RowText(Get(MainControl::lstDrivers), 1), "k.sys @ F7A5 C000");
+    EXPECT_EQ(app::RowText(Get(MainControl::lstDrivers), 0),
+              testkit::DriverRow("ntoskrnl.exe", "8000 0000"));
+    EXPECT_EQ(app::RowText(Get(MainControl::lstDrivers), 1),
+              testkit::DriverRow("k.sys", "F7A5 C000"));
     Select(MainControl::lstProcesses, RowOf(500));
     // The driver at 2 GB is a red box under the black tick's lower half.
     EXPECT_EQ(BarAt(4746 + 5, 8040 + 600), kRed);
@@ -338,7 +341,8 @@ TEST_F(DetailsTest, EachRefreshRebuildsTheDriverList) {
     os.drivers = {{0x0000A000u, "x.sys", "x"}};
     form->cmdRefresh_Click();
     EXPECT_EQ(Text(MainControl::lblDrivers), "1 Drivers");
-    EXPECT_EQ(Rows(MainControl::lstDrivers), std::vector<std::string>{"x.sys @ 0000 A000"});
+    EXPECT_EQ(Rows(MainControl::lstDrivers),
+              std::vector<std::string>{testkit::DriverRow("x.sys", "0000 A000")});
 }
 
 } // namespace

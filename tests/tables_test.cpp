@@ -13,6 +13,8 @@ using main_window::DriverLineText;
 using main_window::ModuleLineText;
 using main_window::ReadDrivers;
 using main_window::ReadModules;
+using sys::Address;
+using sys::AddressWidth;
 
 namespace {
 
@@ -46,7 +48,7 @@ TEST_F(ModuleTableTest, SortedBySignedBaseWithZeroHandles) {
     const auto& table = listing.table;
     EXPECT_EQ(table.sModuleNames,
               (std::vector<std::string>{"high.dll", "", "app.exe", "lib.dll", "kernel32.dll"}));
-    EXPECT_EQ(table.lModuleBases[0], static_cast<int32_t>(0x80001000));
+    EXPECT_EQ(table.lModuleBases[0].Signed32(), static_cast<int32_t>(0x80001000));
     EXPECT_EQ(table.lModuleBytes, 0x100000 + 0x1A000 + 0x2000 + 0x3000);
     auto lines = main_window::ModuleLines(table, kEnglish);
     EXPECT_EQ(lines[1], " @ 0: 0 ()");
@@ -63,8 +65,10 @@ TEST_F(ModuleTableTest, FailedInformationQueryShowsZerosNotThePreviousModule) {
     auto listing = ReadModules(os, process);
     ASSERT_TRUE(listing.succeeded);
     EXPECT_EQ(listing.table.sModuleNames, (std::vector<std::string>{"lib.dll", "app.exe"}));
-    EXPECT_EQ(listing.table.lModuleBases, (std::vector<int32_t>{0, 0x400000}));
-    EXPECT_EQ(listing.table.lModuleSizes, (std::vector<int32_t>{0, 0x1A000}));
+    EXPECT_EQ(listing.table.lModuleBases,
+              (std::vector<Address>{Address(0, AddressWidth::Bits32),
+                                    Address(0x400000, AddressWidth::Bits32)}));
+    EXPECT_EQ(listing.table.lModuleSizes, (std::vector<uint64_t>{0, 0x1A000}));
     EXPECT_EQ(listing.table.lModuleBytes, 0x1A000);
     os.CloseHandle(process);
 }
@@ -84,7 +88,7 @@ TEST_F(ModuleTableTest, ByteTotalPastFourGigabytes) {
 
 TEST_F(ModuleTableTest, FailedEnumerationReportsItsError) {
     HANDLE process = Open({{0x00400000, 0x1A000, "app.exe", "C:\\app.exe"}});
-    os.Fail("EnumProcessModules", ERROR_PARTIAL_COPY);
+    os.Fail(fake::kModuleListCall, ERROR_PARTIAL_COPY);
     auto listing = ReadModules(os, process);
     EXPECT_FALSE(listing.succeeded);
     EXPECT_EQ(listing.error, static_cast<DWORD>(ERROR_PARTIAL_COPY));
@@ -93,13 +97,22 @@ TEST_F(ModuleTableTest, FailedEnumerationReportsItsError) {
 }
 
 TEST(ModuleLine, Texts) {
-    EXPECT_EQ(ModuleLineText("app.exe", 0x400000, 0x1A000, kEnglish),
+    auto at32 = [](uint64_t value) { return Address(value, AddressWidth::Bits32); };
+    auto at64 = [](uint64_t value) { return Address(value, AddressWidth::Bits64); };
+    EXPECT_EQ(ModuleLineText("app.exe", at32(0x400000), 0x1A000, kEnglish),
               "app.exe @ 400000: 1A000 (106,496)");
-    EXPECT_EQ(ModuleLineText("", 0, 0, kEnglish), " @ 0: 0 ()");
-    EXPECT_EQ(ModuleLineText("x", static_cast<int32_t>(0x80000000), 0x10000, kEnglish),
+    EXPECT_EQ(ModuleLineText("", at32(0), 0, kEnglish), " @ 0: 0 ()");
+    EXPECT_EQ(ModuleLineText("x", at32(0x80000000), 0x10000, kEnglish),
               "x @ 80000000: 10000 (65,536)");
-    EXPECT_EQ(ModuleLineText("big.dll", 0x10000000, static_cast<int32_t>(0xFFFFF000), kEnglish),
+    EXPECT_EQ(ModuleLineText("big.dll", at32(0x10000000), 0xFFFFF000, kEnglish),
               "big.dll @ 10000000: FFFFF000 (4,294,963,200)");
+    // A 64-bit base is written in full; a 32-bit one keeps only its low 32 bits.
+    EXPECT_EQ(ModuleLineText("kernel32.dll", at64(0x7FFB12340000), 0x195000, kEnglish),
+              "kernel32.dll @ 7FFB12340000: 195000 (1,658,880)");
+    EXPECT_EQ(ModuleLineText("app.exe", at64(0x140000000), 0x1A000, kEnglish),
+              "app.exe @ 140000000: 1A000 (106,496)");
+    EXPECT_EQ(ModuleLineText("cut.dll", at32(0x140000000), 0x1000, kEnglish),
+              "cut.dll @ 40000000: 1000 (4,096)");
 }
 
 TEST(DriverTable, UnsignedOrderAndTexts) {
@@ -107,13 +120,37 @@ TEST(DriverTable, UnsignedOrderAndTexts) {
     os.drivers = {{0xF7A5C000, "k.sys", "k"},
                   {0x80100000, "disk.sys", "\\d\\disk.sys"},
                   {0x0000A000, "x.sys", "x"}};
+    bool wide = sys::kEditionWidth == AddressWidth::Bits64;
+    if (wide) {
+        os.drivers.push_back({0xFFFFF80212340000, "ntfs.sys", "n"});
+        os.drivers.push_back({0x140000000, "low.sys", "l"});
+    }
     auto table = ReadDrivers(os);
-    EXPECT_EQ(main_window::DriverLines(table),
-              (std::vector<std::string>{"x.sys @ 0000 A000", "disk.sys @ 8010 0000",
-                                        "k.sys @ F7A5 C000"}));
-    EXPECT_EQ(table.lDriverBases[1], static_cast<int32_t>(0x80100000));
+    std::vector<std::string> order{"x.sys", "disk.sys", "k.sys"};
+    if (wide) {
+        order.insert(order.end(), {"low.sys", "ntfs.sys"});
+    }
+    EXPECT_EQ(table.sDriverNames, order);
+    ASSERT_EQ(table.uDriverBases.size(), order.size());
+    EXPECT_EQ(table.uDriverBases[1], Address(0x80100000, sys::kEditionWidth));
+    EXPECT_EQ(main_window::DriverLines(table)[1],
+              DriverLineText("disk.sys", Address(0x80100000, sys::kEditionWidth)));
     EXPECT_EQ(table.sDriverPaths[1], "\\d\\disk.sys");
     EXPECT_EQ(main_window::DriversCaption(97), "97 Drivers");
+}
+
+TEST(DriverLine, EveryDigitOfTheWidthInGroupsOfFour) {
+    auto at32 = [](uint64_t value) { return Address(value, AddressWidth::Bits32); };
+    auto at64 = [](uint64_t value) { return Address(value, AddressWidth::Bits64); };
+    EXPECT_EQ(DriverLineText("x.sys", at32(0x0000A000)), "x.sys @ 0000 A000");
+    EXPECT_EQ(DriverLineText("disk.sys", at32(0x80100000)), "disk.sys @ 8010 0000");
+    EXPECT_EQ(DriverLineText("k.sys", at32(0xF7A5C000)), "k.sys @ F7A5 C000");
+    EXPECT_EQ(DriverLineText("d", at32(0)), "d @ 0000 0000");
+    EXPECT_EQ(DriverLineText("d", at32(0xFFFFFFFF)), "d @ FFFF FFFF");
+    EXPECT_EQ(DriverLineText("ntfs.sys", at64(0xFFFFF80212340000)),
+              "ntfs.sys @ FFFF F802 1234 0000");
+    EXPECT_EQ(DriverLineText("x.sys", at64(0xA000)), "x.sys @ 0000 0000 0000 A000");
+    EXPECT_EQ(DriverLineText("d", at64(~uint64_t{0})), "d @ FFFF FFFF FFFF FFFF");
 }
 
 TEST(DriverTable, FailedNameQueriesAndFailedEnumeration) {
@@ -121,12 +158,11 @@ TEST(DriverTable, FailedNameQueriesAndFailedEnumeration) {
     os.drivers = {{0x80100000, "disk.sys", "\\d\\disk.sys"}};
     os.Fail("GetDeviceDriverBaseNameA", ERROR_ACCESS_DENIED);
     auto table = ReadDrivers(os);
-    EXPECT_EQ(main_window::DriverLines(table), (std::vector<std::string>{" @ 8010 0000"}));
+    EXPECT_EQ(table.sDriverNames, (std::vector<std::string>{""}));
+    EXPECT_TRUE(testkit::StartsWith(main_window::DriverLines(table)[0], " @ 0"));
     EXPECT_EQ(table.sDriverPaths[0], "\\d\\disk.sys");
     os.Fail("EnumDeviceDrivers", ERROR_ACCESS_DENIED);
     EXPECT_THROW(ReadDrivers(os), sys::RaisedError);
-    EXPECT_EQ(DriverLineText("d", 0), "d @ 0000 0000");
-    EXPECT_EQ(DriverLineText("d", 0xFFFFFFFF), "d @ FFFF FFFF");
 }
 
 // Every name and path comes through the system's 260-character buffer: one that

@@ -302,8 +302,8 @@ BOOL FakeOs::EnumProcessModules(HANDLE handle, HMODULE* modules, DWORD bytes, DW
     return ListModules(handle, modules, bytes, bytesNeeded);
 }
 
-BOOL FakeOs::EnumProcessModulesEx(HANDLE handle, HMODULE* modules, DWORD bytes,
-                                  DWORD* bytesNeeded, DWORD filter) {
+BOOL FakeOs::EnumProcessModulesEx(HANDLE handle, HMODULE* modules, DWORD bytes, DWORD* bytesNeeded,
+                                  DWORD filter) {
     enumModulesSizes.push_back(bytes);
     enumModulesFilters.push_back(filter);
     if (Enter("EnumProcessModulesEx")) {
@@ -366,12 +366,12 @@ BOOL FakeOs::IsWow64Process(HANDLE handle, BOOL* wow64) {
         lastError_ = ERROR_INVALID_HANDLE;
         return FALSE;
     }
-    *wow64 = process->wow64 ? TRUE : FALSE;
+    *wow64 = !process->is64Bit && nativeArchitecture != PROCESSOR_ARCHITECTURE_INTEL ? TRUE : FALSE;
     return TRUE;
 }
 
-BOOL FakeOs::CreateProcessA(LPCSTR application, LPSTR commandLine, BOOL, DWORD,
-                            LPCSTR directory, STARTUPINFOA*, PROCESS_INFORMATION* information) {
+BOOL FakeOs::CreateProcessA(LPCSTR application, LPSTR commandLine, BOOL, DWORD, LPCSTR directory,
+                            STARTUPINFOA*, PROCESS_INFORMATION* information) {
     processStarts.push_back({application != nullptr ? application : "",
                              commandLine != nullptr ? commandLine : "", directory != nullptr});
     if (Enter("CreateProcessA")) {

@@ -38,9 +38,16 @@ struct Process {
     // What QueryFullProcessImageNameA reports; it fails while this is empty.
     std::string imagePath;
     std::vector<MEMORY_BASIC_INFORMATION> regions;
-    // A 32-bit process on 64-bit Windows: IsWow64Process says so.
-    bool wow64 = false;
+    // Scripted processes are 32-bit unless they say otherwise, so that the 64-bit
+    // test programs check the 32-bit rules too. Where the native system is 64-bit,
+    // IsWow64Process is TRUE for a 32-bit process and FALSE for a 64-bit one.
+    bool is64Bit = false;
 };
+
+// The call through which the program lists a 32-bit process's modules: the
+// filtered one in the 64-bit build.
+inline constexpr const char* kModuleListCall =
+    sizeof(void*) == 8 ? "EnumProcessModulesEx" : "EnumProcessModules";
 
 struct Driver {
     uint64_t base = 0;
@@ -101,8 +108,8 @@ public:
     std::deque<int> messageBoxAnswers; // IDOK when empty
     // GetSystemInfo's highest application address: that of the build's own Windows.
     uint64_t highestApplicationAddress = sizeof(void*) == 8 ? 0x7FFFFFFEFFFFull : 0x7FFEFFFFull;
-    WORD nativeArchitecture = sizeof(void*) == 8 ? PROCESSOR_ARCHITECTURE_AMD64
-                                                 : PROCESSOR_ARCHITECTURE_INTEL;
+    WORD nativeArchitecture =
+        sizeof(void*) == 8 ? PROCESSOR_ARCHITECTURE_AMD64 : PROCESSOR_ARCHITECTURE_INTEL;
     bool selfWow64 = false; // what IsWow64Process says of this program itself
 
     // Makes the named call fail with `error`: every call, or only call number

@@ -49,4 +49,8 @@ bool EndsWith(const std::string& text, const std::string& suffix) {
            text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
 }
 
+std::string DriverRow(const std::string& name, const std::string& lowEightDigits) {
+    return name + " @ " + (sizeof(void*) == 8 ? "0000 0000 " : "") + lowEightDigits;
+}
+
 } // namespace testkit

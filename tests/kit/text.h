@@ -17,4 +17,8 @@ bool EqualIgnoringCase(const std::string& a, const std::string& b);
 bool StartsWith(const std::string& text, const std::string& prefix);
 bool EndsWith(const std::string& text, const std::string& suffix);
 
+// A driver row as the build that runs writes it: the 64-bit edition writes all
+// sixteen digits of an address, so a driver below 4 GB gets eight more zeros.
+std::string DriverRow(const std::string& name, const std::string& lowEightDigits);
+
 } // namespace testkit

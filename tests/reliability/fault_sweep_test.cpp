@@ -70,8 +70,8 @@ void CheckRefresh(Scene& scene, const Injection& injection) {
     } else if (!injection.Hits("OpenProcess")) {
         EXPECT_EQ(paths, (std::vector<std::string>{"C:\\alpha.exe", "C:\\beta.exe"}));
     }
-    std::string driverRow =
-        injection.Hits("GetDeviceDriverBaseNameA") ? " @ 8010 0000" : "disk.sys @ 8010 0000";
+    std::string driverRow = testkit::DriverRow(
+        injection.Hits("GetDeviceDriverBaseNameA") ? "" : "disk.sys", "8010 0000");
     EXPECT_EQ(scene.Rows(MainControl::lstDrivers), std::vector<std::string>{driverRow});
     EXPECT_EQ(scene.form->Drivers().sDriverPaths[0],
               injection.Hits("GetDeviceDriverFileNameA") ? "" : "\\SystemRoot\\disk.sys");
@@ -118,7 +118,7 @@ void CheckProcessSelection(Scene& scene, const Injection& injection) {
     // What a failed open, counter query or module listing shows is the window tests'
     // (DetailsTest); every other failure leaves beta shown, degraded only where it allows.
     if (injection.Hits("OpenProcess") || injection.Hits("GetProcessMemoryInfo") ||
-        injection.Hits("EnumProcessModules")) {
+        injection.Hits(fake::kModuleListCall)) {
         return;
     }
     EXPECT_EQ(scene.Text(MainControl::txtStatus), "C:\\beta.exe");
