@@ -1,5 +1,6 @@
 #include "memory_map/frm_mem_map.h"
 #include "memory_map/region_walk.h"
+#include "system/address.h"
 #include "system/memory_names.h"
 #include "tests/kit/fake_os.h"
 
@@ -39,6 +40,18 @@ TEST(HexSpecialFormat, BlankBeforeTheLastFourDigits) {
     EXPECT_EQ(HexSpecialFormat(0x7FFEFFFF), "7FFE FFFF");
     EXPECT_EQ(HexSpecialFormat(static_cast<int32_t>(0x80000000)), "8000 0000");
     EXPECT_EQ(HexSpecialFormat(-1), "FFFF FFFF");
+    // Past 4 GB a blank before every group of four; below it the same texts.
+    auto wide = [](uint64_t value) {
+        return HexSpecialFormat(sys::Address(value, sys::AddressWidth::Bits64));
+    };
+    EXPECT_EQ(wide(0), "0");
+    EXPECT_EQ(wide(0xFFFF), "FFFF");
+    EXPECT_EQ(wide(0x80000000), "8000 0000");
+    EXPECT_EQ(wide(0x100000000), "1 0000 0000");
+    EXPECT_EQ(wide(0x140000000), "1 4000 0000");
+    EXPECT_EQ(wide(0x7FF612340000), "7FF6 1234 0000");
+    EXPECT_EQ(wide(0x7FFFFFFEFFFF), "7FFF FFFE FFFF");
+    EXPECT_EQ(wide(~uint64_t{0}), "FFFF FFFF FFFF FFFF");
 }
 
 TEST(MemoryNames, NamedConstantsAndDecimalForEverythingElse) {
@@ -207,6 +220,53 @@ TEST(RegionWalk, EndsAtTheBoundPastTwoGigabytesOrAtAFailedQuery) {
         EXPECT_EQ(os.calls["GetModuleFileNameExA"], 0);
         os.CloseHandle(process);
     }
+}
+
+// A 64-bit process's map runs over its whole user address space, up to the
+// highest application address the system reports, with the bound's rule of the
+// 2 GB walk; a 32-bit process's stays below 2 GB in either edition.
+TEST(RegionWalk, A64BitProcessIsWalkedUpToTheHighestApplicationAddress) {
+    if (sys::kEditionWidth != sys::AddressWidth::Bits64) {
+        GTEST_SKIP() << "only the 64-bit edition reads a 64-bit process's addresses";
+    }
+    constexpr uint64_t kTop = 0x7FFFFFFEFFFF;
+    const std::string kImageRo = "\t1 pp\tCOMMIT\tIMAGE\tREADONLY\t";
+    fake::FakeOs os;
+    fake::Process& big = os.processes[8] = fake::MakeProcess("big.exe", "C:\\big.exe");
+    big.is64Bit = true;
+    big.modules = {{0x140000000, 0x1000, "big.exe", "C:\\big.exe"},
+                   {0x7FFB12340000, 0x1000, "k.dll", "C:\\k.dll"}};
+    big.regions = {fake::Region(0, 0x140000000, kFree),
+                   fake::Region(0x140000000, 0x1000, kCommit, MEM_IMAGE, PAGE_READONLY),
+                   fake::Region(0x140001000, 0x7FFB12340000 - 0x140001000, kFree),
+                   fake::Region(0x7FFB12340000, 0x1000, kCommit, MEM_IMAGE, PAGE_READONLY),
+                   fake::Region(0x7FFB12341000, kTop + 1 - 0x7FFB12341000 + 0x10000, kFree),
+                   fake::Region(kTop + 1 + 0x10000, 0x10000, kReserve, MEM_PRIVATE)};
+    HANDLE process = os.OpenProcess(0x410, FALSE, 8);
+    auto map = WalkRegions(os, process, MapKind::AllRegions);
+    EXPECT_EQ(Lines(map.text),
+              (std::vector<std::string>{"0 - 1 3FFF FFFF\t1310720 pp\tFREE",
+                                        "1 4000 0000 - 1 4000 0FFF" + kImageRo + "C:\\big.exe",
+                                        "1 4000 1000 - 7FFB 1233 FFFF\t34353259327 pp\tFREE",
+                                        "7FFB 1234 0000 - 7FFB 1234 0FFF" + kImageRo + "C:\\k.dll",
+                                        "7FFB 1234 1000 - 7FFF FFFF FFFF\t5168319 pp\tFREE"}));
+    EXPECT_EQ(map.freePages, 1310720 + 34353259327 + 5168319);
+    EXPECT_EQ(WalkRegions(os, process, MapKind::FreeOnly).freePages, map.freePages);
+    EXPECT_EQ(os.enumModulesFilters, std::vector<DWORD>{}); // its own 64-bit list
+    os.CloseHandle(process);
+
+    // The same regions in a 32-bit process: the 2 GB walk, the 32-bit module list.
+    big.is64Bit = false;
+    big.regions = {fake::Region(0, 0x10000, kFree),
+                   fake::Region(0x10000, 0x7FFF0000, kReserve, MEM_PRIVATE),
+                   fake::Region(0x80000000, 0x10000, kFree)};
+    process = os.OpenProcess(0x410, FALSE, 8);
+    map = WalkRegions(os, process, MapKind::AllRegions);
+    EXPECT_EQ(Lines(map.text),
+              (std::vector<std::string>{"0 - FFFF\t16 pp\tFREE",
+                                        "1 0000 - 7FFF FFFF\t524272 pp\tRESERVE\tPRIVATE\t0"}));
+    EXPECT_EQ(os.enumModulesFilters, std::vector<DWORD>{LIST_MODULES_32BIT});
+    os.CloseHandle(process);
 }
 
 TEST(MapBoxResize, HundredTwipMarginNeverAThousandOrLess) {

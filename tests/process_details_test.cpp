@@ -337,6 +337,77 @@ LABELED_TEST_F("dpi", DetailsTest, DriverMarkIsTenTwipsWideAndReachesTheStrip) {
     EXPECT_EQ(whiteHeight, Px(8040 + 832) - Px(8040) + 1);
 }
 
+// A 64-bit process: the bar stands for the whole gigabytes its modules span, the
+// labels name those addresses, fit their texts, stay in the window and apart;
+// the kernel's drivers lie off the bar. A 32-bit process and every refresh bring
+// back the 4 GB bar and its labels.
+LABELED_TEST_F("dpi", DetailsTest, A64BitProcessGetsABarOfItsOwnRangeWithLabelsApart) {
+    if (sys::kEditionWidth != sys::AddressWidth::Bits64) {
+        GTEST_SKIP() << "only the 64-bit edition reads a 64-bit process's addresses";
+    }
+    fake::Process big = fake::MakeProcess("big.exe", "C:\\big.exe");
+    big.is64Bit = true;
+    big.modules.front().base = 0x7FF612340000;
+    big.modules.push_back({0x7FFB56780000, 0x40000000, "ntdll.dll", "C:\\W\\ntdll.dll"});
+    os.processes[600] = big;
+    os.drivers.push_back({0xFFFFF80212340000, "ntfs.sys", "\\SystemRoot\\ntfs.sys"});
+    form->cmdRefresh_Click();
+    const main_window::MainControl labels[] = {MainControl::Label1, MainControl::Label4,
+                                               MainControl::Label3, MainControl::Label5,
+                                               MainControl::Label2};
+    auto texts = [&] {
+        std::vector<std::string> shown;
+        for (MainControl label : labels) {
+            shown.push_back(Text(label));
+        }
+        return shown;
+    };
+    const std::vector<std::string> design = texts();
+
+    Select(MainControl::lstProcesses, RowOf(600));
+    // S = 0x7FF600000000, E = 0x7FFBC0000000: 23 GB, quarters of 5.75 GB.
+    EXPECT_EQ(texts(), (std::vector<std::string>{"&&H7FF6 0000 0000", "&&H7FF7 7000 0000",
+                                                 "&&H7FF8 E000 0000", "&&H7FFA 5000 0000",
+                                                 "&&H7FFB C000 0000"}));
+    RECT client;
+    ::GetClientRect(form->Handle(), &client);
+    LONG previousRight = -1;
+    for (MainControl label : labels) {
+        RECT frame;
+        ::GetWindowRect(Get(label), &frame);
+        ::MapWindowPoints(nullptr, form->Handle(), reinterpret_cast<POINT*>(&frame), 2);
+        EXPECT_GT(frame.left, previousRight) << Text(label);
+        EXPECT_GE(frame.left, 0) << Text(label);
+        EXPECT_LE(frame.right, client.right) << Text(label);
+        // The label is as wide as its text in its own font, so nothing is cut.
+        sys::WindowDc dc(Get(label));
+        sys::SelectedObject font(
+            dc.Get(), reinterpret_cast<HFONT>(::SendMessageA(Get(label), WM_GETFONT, 0, 0)));
+        RECT text{0, 0, 0, 0};
+        ::DrawTextA(dc.Get(), Text(label).c_str(), -1, &text, DT_CALCRECT | DT_SINGLELINE);
+        EXPECT_GE(frame.right - frame.left, text.right) << Text(label);
+        previousRight = frame.right;
+    }
+    // ntdll.dll at (0x7FFB56780000 - S) / 23 GB of the width; no box for the kernel's driver.
+    int ntdll = static_cast<int>((0x7FFB56780000 - 0x7FF600000000) / 23.0 / (1 << 30) * 9132);
+    EXPECT_EQ(BarAt(180 + ntdll + 2), kBlue);
+    EXPECT_EQ(BarAt(4746 + 5, 8040 + 600), kGrey); // the driver at 2 GB is off this bar
+    Select(MainControl::lstDrivers, 2);
+    EXPECT_EQ(NotOfColour(Px(180), Px(8040 + 732 + 1), Px(9312), Px(8040 + 832), kWhite),
+              (Px(9312) - Px(180) + 1) * (Px(8040 + 832) - Px(8040 + 732 + 1) + 1))
+        << "a driver off the bar gets no mark";
+
+    Select(MainControl::lstProcesses, RowOf(412));
+    EXPECT_EQ(texts(), design);
+    RECT frame;
+    ::GetWindowRect(Get(MainControl::Label4), &frame);
+    ::MapWindowPoints(nullptr, form->Handle(), reinterpret_cast<POINT*>(&frame), 2);
+    EXPECT_EQ(frame.left, Px(1980));
+    Select(MainControl::lstProcesses, RowOf(600));
+    form->cmdRefresh_Click();
+    EXPECT_EQ(texts(), design);
+}
+
 TEST_F(DetailsTest, EachRefreshRebuildsTheDriverList) {
     os.drivers = {{0x0000A000u, "x.sys", "x"}};
     form->cmdRefresh_Click();
