@@ -92,6 +92,13 @@ int BareRegionWalk(DWORD processId) {
     if (process == nullptr) {
         return 0;
     }
+    // The viewer's bound: 2 GB in 32 bits, the whole user address space in 64.
+    uint64_t bound = 0x7FFEFFFF;
+    if (sizeof(void*) == 8) {
+        SYSTEM_INFO system{};
+        ::GetSystemInfo(&system);
+        bound = reinterpret_cast<uintptr_t>(system.lpMaximumApplicationAddress);
+    }
     int regions = 0;
     MEMORY_BASIC_INFORMATION region{};
     uint64_t cursor = 0;
@@ -103,7 +110,7 @@ int BareRegionWalk(DWORD processId) {
         }
         ++regions;
         cursor += region.RegionSize;
-    } while (cursor < 0x7FFEFFFF);
+    } while (cursor < bound);
     return regions;
 }
 

@@ -16,7 +16,8 @@ int BareRefresh();
 // GetModuleInformation, and CloseHandle. Returns the module count.
 int BareSelection(DWORD processId);
 
-// OpenProcess, VirtualQueryEx from 0 until a region reaches 0x7FFEFFFF, and
+// OpenProcess, VirtualQueryEx from 0 until a region reaches the viewer's bound (0x7FFEFFFF,
+// or the highest application address in 64 bits), and
 // CloseHandle. Returns the region count.
 int BareRegionWalk(DWORD processId);
 

@@ -46,6 +46,9 @@ public:
         }
         return a.bits_ < b.bits_;
     }
+    friend constexpr bool operator>(const Address& a, const Address& b) { return b < a; }
+    friend constexpr bool operator<=(const Address& a, const Address& b) { return !(b < a); }
+    friend constexpr bool operator>=(const Address& a, const Address& b) { return !(a < b); }
     friend constexpr bool operator==(const Address& a, const Address& b) {
         return a.bits_ == b.bits_ && a.width_ == b.width_;
     }
