@@ -2,6 +2,7 @@
 
 #include "main_window/frm_enum_procs.h"
 #include "tests/kit/main_window_fixture.h"
+#include "tests/kit/messages.h"
 #include "tests/kit/text.h"
 #include "tests/labels.h"
 
@@ -57,6 +58,25 @@ LABELED_TEST_F("dpi", MainWindowTest, LaidOutWithAFixedFrameAndLabelsThatFitThei
     RECT label3 = PixelRect(MainControl::Label3);
     EXPECT_NEAR(label3.right - label3.left, scale.ToPixels(1605), scale.ToPixels(300));
     EXPECT_EQ(Text(MainControl::Label3), "2GB=&&H8000 0000");
+}
+
+LABELED_TEST_F("dpi", MainWindowTest, EveryControlDrawsWithTheWindowsNinePointTahoma) {
+    Open();
+    const std::string expected = testkit::Tahoma(90, form->Scale().Dpi());
+    for (int i = 0; i < main_window::kMainControlCount; ++i) {
+        EXPECT_EQ(testkit::FontOf(Get(static_cast<MainControl>(i))), expected)
+            << main_window::kMainControls[i].name;
+    }
+}
+
+TEST_F(MainWindowTest, OpensCentredOnTheWorkArea) {
+    Open();
+    RECT work;
+    ASSERT_TRUE(::SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0));
+    RECT frame;
+    ::GetWindowRect(form->Handle(), &frame);
+    EXPECT_NEAR(frame.left - work.left, work.right - frame.right, 1);
+    EXPECT_NEAR(frame.top - work.top, work.bottom - frame.bottom, 1);
 }
 
 // The runs at other resolutions name theirs, so that the layout checks cannot quietly
@@ -136,6 +156,20 @@ TEST_F(MainWindowTest, OnlyActivationsFromTheProgramsOwnFormsRefresh) {
     ::SendMessageA(window, WM_ACTIVATE, WA_ACTIVE, reinterpret_cast<LPARAM>(other));
     EXPECT_EQ(os.calls["EnumProcesses"], 2);
     ::DestroyWindow(other);
+}
+
+// A minimised window is activated with the high word of wParam set, and must not
+// take the focus then; restored, it gives the focus back to the control that had it.
+TEST_F(MainWindowTest, ActivationWhileMinimisedLeavesTheFocusAlone) {
+    Open();
+    HWND window = form->Handle();
+    ASSERT_EQ(::GetFocus(), Get(MainControl::lstProcesses));
+    ::SendMessageA(window, WM_ACTIVATE, WA_INACTIVE, 0);
+    ::SetFocus(Get(MainControl::cmdExit));
+    ::SendMessageA(window, WM_ACTIVATE, MAKEWPARAM(WA_ACTIVE, TRUE), 0);
+    EXPECT_EQ(::GetFocus(), Get(MainControl::cmdExit));
+    ::SendMessageA(window, WM_ACTIVATE, WA_ACTIVE, 0);
+    EXPECT_EQ(::GetFocus(), Get(MainControl::lstProcesses));
 }
 
 // However the window is closed and whatever the prompt answers, the exit sequence

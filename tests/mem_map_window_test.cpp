@@ -85,6 +85,17 @@ TEST_F(MemMapWindowTest, ClipboardFailuresAreReportedWithTheSystemsError) {
     }
 }
 
+// The map box has a smaller Tahoma of its own; the rest draw with the window's.
+LABELED_TEST_F("dpi", MemMapWindowTest, TheMapBoxAloneDrawsWithSevenAndAHalfPointTahoma) {
+    const int dpi = form->Scale().Dpi();
+    for (int i = 0; i < memory_map::kMapControlCount; ++i) {
+        auto control = static_cast<MapControl>(i);
+        EXPECT_EQ(testkit::FontOf(form->Control(control)),
+                  testkit::Tahoma(control == MapControl::txtMemMap ? 75 : 90, dpi))
+            << "control " << i;
+    }
+}
+
 LABELED_TEST_F("dpi", MemMapWindowTest, ResizeKeepsTheMarginAndNeverGoesToAThousandTwips) {
     const app::TwipsScale& scale = form->Scale();
     ::SetWindowPos(form->Handle(), nullptr, 0, 0, scale.ToPixels(12000), scale.ToPixels(9000),

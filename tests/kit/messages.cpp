@@ -59,4 +59,17 @@ void SendClick(HWND button) {
                 reinterpret_cast<LPARAM>(button));
 }
 
+std::string FontOf(HWND control) {
+    auto font = reinterpret_cast<HFONT>(::SendMessageA(control, WM_GETFONT, 0, 0));
+    LOGFONTA described{};
+    if (font == nullptr || ::GetObjectA(font, sizeof described, &described) == 0) {
+        return "no font";
+    }
+    return std::string(described.lfFaceName) + " " + std::to_string(described.lfHeight);
+}
+
+std::string Tahoma(int tenthsOfPoint, int dpi) {
+    return "Tahoma " + std::to_string(-::MulDiv(tenthsOfPoint, dpi, 720));
+}
+
 } // namespace testkit

@@ -1,9 +1,11 @@
 #pragma once
 // Driving windows as a user's clicks would, in this process or another: every
 // message to another process is sent with a time limit, so a hung window fails a
-// test instead of hanging it.
+// test instead of hanging it. And asking a control which font it draws with.
 
 #include <windows.h>
+
+#include <string>
 
 namespace testkit {
 
@@ -29,5 +31,12 @@ void PostClick(HWND button);
 // Tells the button's parent it was clicked, as the button would, and returns once
 // the parent has handled it.
 void SendClick(HWND button);
+
+// The face and height of the font a control of this process draws with (WM_GETFONT),
+// as "Tahoma -12"; "no font" when it was given none and draws with the system font.
+std::string FontOf(HWND control);
+// The same for Tahoma of `tenthsOfPoint` at `dpi`: its character height in pixels,
+// given as a negative height.
+std::string Tahoma(int tenthsOfPoint, int dpi);
 
 } // namespace testkit
