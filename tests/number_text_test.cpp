@@ -16,6 +16,7 @@ TEST(ThousandsFormat, GroupsOfThreeAndEmptyForZero) {
     EXPECT_EQ(format.Format(2147483648u), "2,147,483,648");
     EXPECT_EQ(format.Format(4294967295u), "4,294,967,295");
     EXPECT_EQ(format.Format(5000000000ull), "5,000,000,000");
+    EXPECT_EQ(format.Format(~uint64_t{0}), "18,446,744,073,709,551,615");
 }
 
 TEST(ThousandsFormat, FollowsTheUsersSeparatorAndGrouping) {

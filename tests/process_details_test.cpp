@@ -348,6 +348,7 @@ LABELED_TEST_F("dpi", DetailsTest, A64BitProcessGetsABarOfItsOwnRangeWithLabelsA
     fake::Process big = fake::MakeProcess("big.exe", "C:\\big.exe");
     big.is64Bit = true;
     big.modules.front().base = 0x7FF612340000;
+    big.counters.WorkingSetSize = static_cast<SIZE_T>(6000000000);
     big.modules.push_back({0x7FFB56780000, 0x40000000, "ntdll.dll", "C:\\W\\ntdll.dll"});
     os.processes[600] = big;
     os.drivers.push_back({0xFFFFF80212340000, "ntfs.sys", "\\SystemRoot\\ntfs.sys"});
@@ -365,6 +366,7 @@ LABELED_TEST_F("dpi", DetailsTest, A64BitProcessGetsABarOfItsOwnRangeWithLabelsA
     const std::vector<std::string> design = texts();
 
     Select(MainControl::lstProcesses, RowOf(600));
+    EXPECT_EQ(Text(MainControl::lblWorkingSet), "Working Set Size: 6,000,000,000");
     // S = 0x7FF600000000, E = 0x7FFBC0000000: 23 GB, quarters of 5.75 GB.
     EXPECT_EQ(texts(), (std::vector<std::string>{"&&H7FF6 0000 0000", "&&H7FF7 7000 0000",
                                                  "&&H7FF8 E000 0000", "&&H7FFA 5000 0000",
