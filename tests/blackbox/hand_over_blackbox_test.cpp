@@ -23,6 +23,7 @@ namespace {
 
 using testkit::Lower;
 
+constexpr char kExe32Name[] = "velmora.exe";
 constexpr DWORD kWatchAndEnd = PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE | PROCESS_TERMINATE;
 
 struct RunningProcess {
@@ -85,7 +86,7 @@ protected:
 
     // Whatever a failed test left running from the folder goes first.
     void TearDown() override {
-        for (const std::string& name : {kExe32Name, std::string(app::k64BitEditionName)}) {
+        for (const char* name : {kExe32Name, app::k64BitEditionName}) {
             for (RunningProcess& left : ProcessesRunning(InFolder(name))) {
                 ::TerminateProcess(left.process.Get(), 1);
                 ::WaitForSingleObject(left.process.Get(), kStepTimeoutMs);
@@ -105,7 +106,6 @@ protected:
     // Starts the 32-bit copy and watches it until it ends.
     FirstRun WatchThe32BitViewer() const;
 
-    const std::string kExe32Name = "velmora.exe";
     // Named by this run: a viewer that an earlier run left behind is not taken for ours.
     const std::string folderName = "hand_over_" + std::to_string(::GetCurrentProcessId());
     const std::string folder = CurrentFolder() + "\\" + folderName;
