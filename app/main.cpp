@@ -1,5 +1,7 @@
-// Start-up: show the main window and run the message loop until it ends.
+// Start-up: hand over to the 64-bit edition where it fits, else show the main
+// window and run the message loop until it ends.
 
+#include "app/hand_over.h"
 #include "app/message_loop.h"
 #include "app/uncaught_error.h"
 #include "main_window/frm_enum_procs.h"
@@ -15,6 +17,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
     sys::RestrictLibrarySearchToSystemFolder();
     sys::WindowsOs os;
     try {
+        if constexpr (sizeof(void*) == 4) {
+            if (app::HandOverTo64BitEdition(os) == app::HandOver::handedOver) {
+                return 0;
+            }
+        }
         INITCOMMONCONTROLSEX controls{};
         controls.dwSize = sizeof controls;
         controls.dwICC = ICC_STANDARD_CLASSES;

@@ -1,3 +1,4 @@
+#include "app/hand_over.h"
 #include "system/bas_enum_procs.h"
 #include "system/windows_os.h"
 #include "tests/kit/fake_os.h"
@@ -108,6 +109,62 @@ TEST(Hex, UpperCaseWithoutLeadingZeros) {
     EXPECT_EQ(basEnumProcs::Hex(0x1A000), "1A000");
     EXPECT_EQ(basEnumProcs::Hex(0x80000000u), "80000000");
     EXPECT_EQ(basEnumProcs::Hex(0xFFFFFFFFu), "FFFFFFFF");
+}
+
+// The 32-bit edition's start on each kind of Windows: it hands over only under WOW64
+// on x64 with the 64-bit edition beside it, and goes on itself when anything on the
+// way fails.
+TEST(HandOver, StartsThe64BitEditionBesideItOnlyUnderWow64OnX64) {
+    const std::string folder = "C:\\Program Files\\Velmora\\";
+    const std::string edition = folder + app::k64BitEditionName;
+    struct Case {
+        const char* name;
+        bool wow64;
+        WORD native;
+        bool editionThere;
+        const char* failingCall; // fails with `error`
+        DWORD error;
+        const char* ownName;
+        bool startTried;
+    } cases[] = {
+        {"WOW64 on x64", true, PROCESSOR_ARCHITECTURE_AMD64, true, nullptr, 0, "velmora.exe", true},
+        {"no 64-bit edition beside it", true, PROCESSOR_ARCHITECTURE_AMD64, false, nullptr, 0,
+         "velmora.exe", false},
+        {"not WOW64", false, PROCESSOR_ARCHITECTURE_AMD64, true, nullptr, 0, "velmora.exe", false},
+        {"WOW64 on ARM64", true, PROCESSOR_ARCHITECTURE_ARM64, true, nullptr, 0, "velmora.exe",
+         false},
+        {"x86 system", true, PROCESSOR_ARCHITECTURE_INTEL, true, nullptr, 0, "velmora.exe", false},
+        {"no IsWow64Process", true, PROCESSOR_ARCHITECTURE_AMD64, true, "IsWow64Process",
+         ERROR_PROC_NOT_FOUND, "velmora.exe", false},
+        {"own path unknown", true, PROCESSOR_ARCHITECTURE_AMD64, true, "GetModuleFileNameA",
+         ERROR_NOT_ENOUGH_MEMORY, "velmora.exe", false},
+        {"itself named like the 64-bit edition", true, PROCESSOR_ARCHITECTURE_AMD64, true, nullptr,
+         0, "VELMORA64.EXE", false},
+        {"the start fails", true, PROCESSOR_ARCHITECTURE_AMD64, true, "CreateProcessA",
+         ERROR_BAD_EXE_FORMAT, "velmora.exe", true},
+    };
+    for (const Case& c : cases) {
+        fake::FakeOs os;
+        os.selfWow64 = c.wow64;
+        os.nativeArchitecture = c.native;
+        os.ownExePath = folder + c.ownName;
+        if (c.editionThere) {
+            os.versionFiles[edition] = {};
+        }
+        if (c.failingCall != nullptr) {
+            os.Fail(c.failingCall, c.error);
+        }
+        bool handsOver = c.startTried && c.failingCall == nullptr;
+        EXPECT_EQ(app::HandOverTo64BitEdition(os) == app::HandOver::handedOver, handsOver)
+            << c.name;
+        EXPECT_EQ(os.processStarts.size(), c.startTried ? 1u : 0u) << c.name;
+        if (c.startTried && !os.processStarts.empty()) {
+            EXPECT_EQ(os.processStarts[0].application, edition) << c.name;
+            EXPECT_EQ(os.processStarts[0].commandLine, "\"" + edition + "\"") << c.name;
+            EXPECT_FALSE(os.processStarts[0].hasDirectory) << c.name;
+        }
+        EXPECT_EQ(os.OpenHandles(), 0) << c.name;
+    }
 }
 
 } // namespace

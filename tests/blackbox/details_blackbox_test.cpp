@@ -2,6 +2,7 @@
 // version line of a module, compared with what the system says about the same
 // process. Also the viewer started beside planted copies of the DLLs it loads.
 
+#include "tests/blackbox/folders.h"
 #include "tests/blackbox/helper_process.h"
 #include "tests/blackbox/remote_window.h"
 #include "tests/blackbox/row_text.h"
@@ -182,37 +183,6 @@ std::string PlantedDllsFolder() {
     return folder != nullptr ? WindowsPath(folder) : std::string();
 }
 
-std::string CurrentFolder() {
-    char folder[MAX_PATH] = {};
-    DWORD length = ::GetCurrentDirectoryA(MAX_PATH, folder);
-    return std::string(folder, length);
-}
-
-// The names of the files in a folder that end in `suffix`.
-std::vector<std::string> FilesEndingIn(const std::string& folder, const std::string& suffix) {
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA found{};
-    HANDLE search = ::FindFirstFileA((folder + "\\*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) {
-        return names;
-    }
-    do {
-        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
-            EndsWith(found.cFileName, suffix)) {
-            names.emplace_back(found.cFileName);
-        }
-    } while (::FindNextFileA(search, &found));
-    ::FindClose(search);
-    return names;
-}
-
-void RemoveFolder(const std::string& folder) {
-    for (const std::string& name : FilesEndingIn(folder, "")) {
-        ::DeleteFileA((folder + "\\" + name).c_str());
-    }
-    ::RemoveDirectoryA(folder.c_str());
-}
-
 class PlantedViewer : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -225,23 +195,15 @@ protected:
         for (const std::string& folder : {exeFolder, currentFolder}) {
             ASSERT_TRUE(::CreateDirectoryA(folder.c_str(), nullptr)) << folder;
             for (const char* dll : kPlantedDlls) {
-                ASSERT_TRUE(Copy(planted + "\\" + dll, folder + "\\" + dll));
+                ASSERT_TRUE(CopyFileTo(planted + "\\" + dll, folder + "\\" + dll));
             }
         }
-        ASSERT_TRUE(Copy(ViewerPath(), exe));
+        ASSERT_TRUE(CopyFileTo(ViewerPath(), exe));
     }
     void TearDown() override {
         RemoveFolder(exeFolder);
         RemoveFolder(currentFolder);
         ::RemoveDirectoryA(root.c_str());
-    }
-
-    static ::testing::AssertionResult Copy(const std::string& from, const std::string& to) {
-        if (::CopyFileA(from.c_str(), to.c_str(), FALSE)) {
-            return ::testing::AssertionSuccess();
-        }
-        return ::testing::AssertionFailure()
-               << "could not copy " << from << " to " << to << ": error " << ::GetLastError();
     }
 
     const std::string root = CurrentFolder() + "\\planted_viewer";

@@ -1,5 +1,6 @@
 // The black-box test program. Its modes:
-//   velmora_blackbox_tests --viewer=PATH [gtest flags]   the tests
+//   velmora_blackbox_tests --viewer=PATH [--viewer64=PATH] [gtest flags]   the tests
+//     (--viewer64: the 64-bit edition, for the 32-bit one's hand-over under WOW64)
 //   velmora_blackbox_tests --viewer=PATH --pose          poses windows for screenshots
 //   velmora_blackbox_tests --helper                      the helper process the tests inspect
 
@@ -14,6 +15,7 @@
 namespace {
 
 constexpr char kViewerOption[] = "--viewer=";
+constexpr char kViewer64Option[] = "--viewer64=";
 constexpr char kPoseFlag[] = "--pose";
 
 } // namespace
@@ -27,6 +29,8 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         if (std::strncmp(argv[i], kViewerOption, std::strlen(kViewerOption)) == 0) {
             blackbox::SetViewerPath(argv[i] + std::strlen(kViewerOption));
+        } else if (std::strncmp(argv[i], kViewer64Option, std::strlen(kViewer64Option)) == 0) {
+            blackbox::SetViewer64Path(argv[i] + std::strlen(kViewer64Option));
         } else if (std::strcmp(argv[i], kPoseFlag) == 0) {
             pose = true;
         }

@@ -19,6 +19,11 @@ std::string& StoredViewerPath() {
     return path;
 }
 
+std::string& StoredViewer64Path() {
+    static std::string path;
+    return path;
+}
+
 bool Running(HANDLE process) { return ::WaitForSingleObject(process, 0) == WAIT_TIMEOUT; }
 
 // The viewer may have refilled the list since the row was read.
@@ -34,6 +39,10 @@ void SetViewerPath(const std::string& path) { StoredViewerPath() = WindowsPath(p
 
 const std::string& ViewerPath() { return StoredViewerPath(); }
 
+void SetViewer64Path(const std::string& path) { StoredViewer64Path() = WindowsPath(path); }
+
+const std::string& Viewer64Path() { return StoredViewer64Path(); }
+
 ViewerSession::ViewerSession(const std::string& exePath, const std::string& currentFolder) {
     if (exePath.empty()) {
         throw std::runtime_error("no viewer given: run with --viewer=PATH");
@@ -45,6 +54,15 @@ ViewerSession::ViewerSession(const std::string& exePath, const std::string& curr
     }
     process_ = std::move(started.process);
     id_ = started.id;
+    WaitForStart();
+}
+
+ViewerSession::ViewerSession(UniqueHandle process, DWORD id)
+    : process_(std::move(process)), id_(id) {
+    WaitForStart();
+}
+
+void ViewerSession::WaitForStart() {
     try {
         main_ = WaitForForm(app::kAppTitle);
         WaitForProcessList();

@@ -21,6 +21,9 @@ using testkit::WindowsPath;
 // The viewer's path, given on the command line (a Unix path is turned into Z:\...).
 void SetViewerPath(const std::string& path);
 const std::string& ViewerPath();
+// The 64-bit edition the 32-bit one hands over to (empty when not given).
+void SetViewer64Path(const std::string& path);
+const std::string& Viewer64Path();
 
 class ViewerSession {
 public:
@@ -28,6 +31,10 @@ public:
     // given) and waits for its main window and its first process list.
     explicit ViewerSession(const std::string& exePath = ViewerPath(),
                            const std::string& currentFolder = std::string());
+    // Takes over a viewer that another program started, as the 32-bit edition
+    // starts the 64-bit one, and waits for the same; it is then ended like one
+    // started here.
+    ViewerSession(UniqueHandle process, DWORD id);
     // Ends the viewer whatever state it was left in.
     ~ViewerSession();
     ViewerSession(const ViewerSession&) = delete;
@@ -57,6 +64,8 @@ public:
     bool ExitThroughPrompt(DWORD timeoutMs);
 
 private:
+    // Waits for the main window and the first process list, or ends the viewer.
+    void WaitForStart();
     void End();
 
     UniqueHandle process_;
