@@ -58,12 +58,15 @@ std::optional<std::string> EditionBeside(sys::Os& os, const std::string& ownPath
     return path;
 }
 
-bool Start(sys::Os& os, const std::string& path) {
+bool Start(sys::Os& os, const std::string& path, int showCommand) {
     // The command line is the quoted path alone, the program's name as its first
     // argument; CreateProcessA may write into it.
     std::string commandLine = "\"" + path + "\"";
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
+    // A shortcut set to open minimised opens the 64-bit edition minimised too.
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = static_cast<WORD>(showCommand);
     PROCESS_INFORMATION started{};
     if (!os.CreateProcessA(path.c_str(), commandLine.data(), FALSE, 0, nullptr, &startup,
                            &started)) {
@@ -77,13 +80,13 @@ bool Start(sys::Os& os, const std::string& path) {
 
 } // namespace
 
-HandOver HandOverTo64BitEdition(sys::Os& os) {
+HandOver HandOverTo64BitEdition(sys::Os& os, int showCommand) {
     if (!RunsUnderWow64OnX64(os)) {
         return HandOver::stayed;
     }
     std::optional<std::string> ownPath = OwnExePath(os);
     std::optional<std::string> edition = ownPath ? EditionBeside(os, *ownPath) : std::nullopt;
-    return edition && Start(os, *edition) ? HandOver::handedOver : HandOver::stayed;
+    return edition && Start(os, *edition, showCommand) ? HandOver::handedOver : HandOver::stayed;
 }
 
 } // namespace app

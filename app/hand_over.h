@@ -16,7 +16,8 @@ enum class HandOver {
 
 // For the 32-bit edition only. Starts k64BitEditionName from this program's own
 // folder when this program runs under WOW64 on an x64 system and the file is
-// there. Any failure on the way leaves this program to go on.
-HandOver HandOverTo64BitEdition(sys::Os& os);
+// there, and hands it the way this program was to show its window. Any failure on
+// the way leaves this program to go on.
+HandOver HandOverTo64BitEdition(sys::Os& os, int showCommand);
 
 } // namespace app

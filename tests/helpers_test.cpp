@@ -155,13 +155,15 @@ TEST(HandOver, StartsThe64BitEditionBesideItOnlyUnderWow64OnX64) {
             os.Fail(c.failingCall, c.error);
         }
         bool handsOver = c.startTried && c.failingCall == nullptr;
-        EXPECT_EQ(app::HandOverTo64BitEdition(os) == app::HandOver::handedOver, handsOver)
+        EXPECT_EQ(app::HandOverTo64BitEdition(os, SW_SHOWMINNOACTIVE) == app::HandOver::handedOver,
+                  handsOver)
             << c.name;
         EXPECT_EQ(os.processStarts.size(), c.startTried ? 1u : 0u) << c.name;
         if (c.startTried && !os.processStarts.empty()) {
             EXPECT_EQ(os.processStarts[0].application, edition) << c.name;
             EXPECT_EQ(os.processStarts[0].commandLine, "\"" + edition + "\"") << c.name;
             EXPECT_FALSE(os.processStarts[0].hasDirectory) << c.name;
+            EXPECT_EQ(os.processStarts[0].show, SW_SHOWMINNOACTIVE) << c.name;
         }
         EXPECT_EQ(os.OpenHandles(), 0) << c.name;
     }

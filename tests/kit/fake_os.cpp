@@ -371,9 +371,13 @@ BOOL FakeOs::IsWow64Process(HANDLE handle, BOOL* wow64) {
 }
 
 BOOL FakeOs::CreateProcessA(LPCSTR application, LPSTR commandLine, BOOL, DWORD, LPCSTR directory,
-                            STARTUPINFOA*, PROCESS_INFORMATION* information) {
+                            STARTUPINFOA* startup, PROCESS_INFORMATION* information) {
+    int show = startup != nullptr && (startup->dwFlags & STARTF_USESHOWWINDOW) != 0
+                   ? startup->wShowWindow
+                   : -1;
     processStarts.push_back({application != nullptr ? application : "",
-                             commandLine != nullptr ? commandLine : "", directory != nullptr});
+                             commandLine != nullptr ? commandLine : "", directory != nullptr,
+                             show});
     if (Enter("CreateProcessA")) {
         return FALSE;
     }

@@ -133,6 +133,7 @@ public:
         std::string application;
         std::string commandLine;
         bool hasDirectory;
+        int show; // wShowWindow, or -1 without STARTF_USESHOWWINDOW
     };
     std::vector<ProcessStart> processStarts; // CreateProcessA, failed ones too
     std::string clipboardText;
