@@ -39,17 +39,21 @@ run_configuration() {
     tests_selected "$VELMORA_BUILD" "${labels[@]}" "$@" || return 0
     prepare_configuration "$kind"
     run_tests "$kind, $(describe_configuration "$kind")" "$VELMORA_BUILD" "${labels[@]}" "$@"
-    if [[ $kind == win32 && $# -eq 0 ]]; then
-        # The logic and fault tests once more, bounds-checked, in the same Wine prefix.
-        build_preset i686-checked velmora_logic_tests velmora_reliability_tests
-        run_tests "win32, the logic and fault tests bounds-checked" \
-            "$VELMORA_BUILD_ROOT/i686-checked" -R '^velmora_(logic|reliability)_tests$'
+    if [[ $kind == "${VELMORA_CONFIGS[0]}" && $# -eq 0 ]]; then
+        run_tests "$kind, the logic and fault tests bounds-checked" \
+            "$VELMORA_BUILD_ROOT/$checked" -R '^velmora_(logic|reliability)_tests$'
     fi
     close_wine_session "$WINEPREFIX"
 }
 
 ensure_packages
 build
+checked=$(preset_of "${VELMORA_CONFIGS[0]}")-checked
+if [[ $# -eq 0 ]]; then
+    # The logic and fault tests once more, bounds-checked, in the first configuration's
+    # prefix: of the 32-bit edition where it runs, else of the 64-bit one.
+    build_preset "$checked" velmora_logic_tests velmora_reliability_tests
+fi
 start_xvfb # always our own display: CI has none, and tests stay off the user's screen
 for kind in "${VELMORA_CONFIGS[@]}"; do
     run_configuration "$kind" "$@"
