@@ -1,4 +1,4 @@
-# The product: a 32-bit Windows program.
+# The 32-bit edition, velmora.exe: a 32-bit Windows program.
 set(CMAKE_SYSTEM_PROCESSOR i686)
 set(VELMORA_MINGW_TRIPLE i686-w64-mingw32)
 set(VELMORA_WINEARCH win32)

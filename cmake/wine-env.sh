@@ -3,9 +3,9 @@
 # and how a ready one is marked: the one place the scripts in tools/ and the CTest
 # runners in cmake/ take these from. POSIX sh, so that wine-run.sh can source it.
 #
-# A kind is win32 (the 32-bit prefix), win64 (the 64-bit prefix of the 64-bit build,
-# where the kernel runs no 32-bit programs) or wow64 (a 64-bit prefix in which the
-# 32-bit build runs under WOW64, as on most Windows machines).
+# A kind is win32 (the 32-bit prefix of the 32-bit edition), win64 (the 64-bit prefix
+# of the 64-bit edition) or wow64 (a 64-bit prefix in which the 32-bit edition runs
+# under WOW64, as on most Windows machines).
 
 VELMORA_PREFIX_STAMP=.velmora-prefix-ready
 

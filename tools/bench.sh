@@ -9,7 +9,8 @@ source "$(dirname -- "${BASH_SOURCE[0]}")/lib.sh"
 
 prepare_private_wine
 
-product=$VELMORA_BUILD_ROOT/$VELMORA_PRODUCT_PRESET/velmora.exe
+# The 32-bit edition's size, whichever edition runs here.
+product=$VELMORA_BUILD_ROOT/i686/velmora.exe
 stripped=$(mktemp -d)
 i686-w64-mingw32-strip -o "$stripped/velmora.exe" "$product"
 exe_bytes=$(stat -c %s "$stripped/velmora.exe")
@@ -23,6 +24,8 @@ table=$bench_dir/bench-table.md
     echo
 } >"$table"
 say "running the benchmark in $bench_dir"
-(cd "$bench_dir" && "$VELMORA_WINE" velmora_bench.exe --product-exe-bytes="$exe_bytes" "$@") \
+viewer="Z:${VELMORA_EXE//\//\\}" # the edition of this build, as Wine's programs name it
+(cd "$bench_dir" && "$VELMORA_WINE" velmora_bench.exe --viewer="$viewer" \
+    --product-exe-bytes="$exe_bytes" "$@") \
     >>"$table" </dev/null
 cat "$table"

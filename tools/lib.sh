@@ -4,7 +4,6 @@
 # Source it from a bash script that uses `set -euo pipefail`.
 
 VELMORA_ROOT=$(cd -- "$(dirname -- "${BASH_SOURCE[0]}")/.." && pwd)
-VELMORA_PRODUCT_PRESET=i686
 # Where the build trees go; another root keeps a second checkout's work apart.
 VELMORA_BUILD_ROOT=$(realpath -m "${VELMORA_BUILD_ROOT:-$VELMORA_ROOT/build}")
 # shellcheck disable=SC2034  # for the scripts that source this file
@@ -14,30 +13,75 @@ export WINEDEBUG=-all
 # shellcheck source=cmake/wine-env.sh
 source "$VELMORA_ROOT/cmake/wine-env.sh"
 
-# The product is the 32-bit build. Wine's 32-bit loader needs a kernel that runs
-# 32-bit programs; where it cannot, the same sources are built for 64-bit Windows
-# and run under 64-bit Wine instead (the 32-bit build is still made and checked).
-# Called by ensure_packages, once Wine is there to ask.
-select_runtime() {
-    VELMORA_KIND=win32
-    VELMORA_PRESET=i686
-    if ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
-        VELMORA_KIND=win64
-        VELMORA_PRESET=x86_64
+# The program comes in two editions from the same sources: the 32-bit velmora.exe
+# (preset i686) and the 64-bit velmora64.exe (preset x86_64). Each is tested in the
+# configurations this machine can run; a configuration is named after the kind of
+# Wine prefix it runs in (see cmake/wine-env.sh):
+#   win32  the 32-bit edition in a 32-bit prefix
+#   wow64  the 32-bit edition on 64-bit Windows (its tests labelled wow64)
+#   win64  the 64-bit edition in a 64-bit prefix
+# The first two need Wine's 32-bit loader, which needs a kernel that runs 32-bit
+# programs and the 32-bit Wine packages.
+
+# The preset a configuration's tree is built from.
+preset_of() {
+    case $1 in
+    win64) echo x86_64 ;;
+    *) echo i686 ;;
+    esac
+}
+
+# The exe a preset's tree builds.
+edition_exe() {
+    case $1 in
+    x86_64*) echo velmora64.exe ;;
+    *) echo velmora.exe ;;
+    esac
+}
+
+# Sets VELMORA_CONFIGS to the configurations that run here, the product's first, and
+# VELMORA_SKIPPED to what cannot run and why (empty when everything runs). Called by
+# ensure_packages, once Wine is there to ask.
+select_configurations() {
+    VELMORA_CONFIGS=(win64)
+    VELMORA_SKIPPED=
+    if /usr/lib/wine/wine --version >/dev/null 2>&1; then
+        VELMORA_CONFIGS=(win32 wow64 win64)
+    else
+        VELMORA_SKIPPED="the 32-bit edition in a 32-bit prefix and under WOW64"
+        VELMORA_SKIPPED+=" (${VELMORA_NO_WINE32:-the 32-bit Wine loader does not run here})"
     fi
-    VELMORA_WINE=$(wine_loader "$VELMORA_KIND")
-    export WINEARCH
-    WINEARCH=$(wine_arch "$VELMORA_KIND")
+    use_configuration "${VELMORA_CONFIGS[0]}"
+}
+
+# What a configuration runs, in words.
+describe_configuration() {
+    case $1 in
+    win32) echo "the 32-bit edition in a 32-bit prefix" ;;
+    wow64) echo "the 32-bit edition under WOW64 in a 64-bit prefix" ;;
+    win64) echo "the 64-bit edition in a 64-bit prefix" ;;
+    esac
+}
+
+# Points the variables the scripts and the CTest runners read at a configuration:
+# its build tree, exe, Wine loader and prefix.
+use_configuration() {
+    VELMORA_KIND=$1
+    VELMORA_PRESET=$(preset_of "$1")
     VELMORA_BUILD=$VELMORA_BUILD_ROOT/$VELMORA_PRESET
-    VELMORA_EXE=$VELMORA_BUILD/velmora.exe
-    export VELMORA_WINEPREFIX WINEPREFIX
-    VELMORA_WINEPREFIX=$(build_prefix "$VELMORA_KIND" "$VELMORA_BUILD")
-    WINEPREFIX=$VELMORA_WINEPREFIX
-    # Most users run the 32-bit viewer on 64-bit Windows: a 64-bit prefix beside the
-    # first, where it runs under WOW64. That needs the 32-bit loader too.
-    export VELMORA_WOW64_PREFIX=
-    if [[ $VELMORA_PRESET == "$VELMORA_PRODUCT_PRESET" ]]; then
-        VELMORA_WOW64_PREFIX=$(build_prefix wow64 "$VELMORA_BUILD")
+    VELMORA_EXE=$VELMORA_BUILD/$(edition_exe "$VELMORA_PRESET")
+    # shellcheck disable=SC2034  # for the scripts that source this file
+    VELMORA_WINE=$(wine_loader "$1")
+    export WINEARCH WINEPREFIX VELMORA_WINEPREFIX VELMORA_WOW64_PREFIX
+    WINEARCH=$(wine_arch "$1")
+    WINEPREFIX=$(build_prefix "$1" "$VELMORA_BUILD")
+    # wine-run.sh takes a kind's prefix from these: only the current one is set.
+    VELMORA_WINEPREFIX=
+    VELMORA_WOW64_PREFIX=
+    if [[ $1 == wow64 ]]; then
+        VELMORA_WOW64_PREFIX=$WINEPREFIX
+    else
+        VELMORA_WINEPREFIX=$WINEPREFIX
     fi
 }
 
@@ -48,7 +92,7 @@ VELMORA_PACKAGES=(wine wine64 g++-mingw-w64-i686 g++-mingw-w64-x86-64 xvfb xauth
 VELMORA_PACKAGES_32=(wine32:i386)
 
 VELMORA_XVFB_PID=   # the Xvfb that start_xvfb started, if any
-VELMORA_WINE_USED=  # set once this script has run anything under Wine
+VELMORA_SESSIONS=()  # the prefixes whose Wine sessions this script started
 
 say() { printf 'velmora: %s\n' "$*" >&2; }
 die() { say "error: $*"; exit 1; }
@@ -103,18 +147,22 @@ apt_install() {
         apt-get install -y --no-install-recommends "$@"
 }
 
-# The 32-bit Wine, where the kernel runs 32-bit programs. When its packages cannot
-# be had (an i386 index that could not be read leaves them at other versions than
-# the installed 64-bit libraries), only the 64-bit configuration runs.
+# The 32-bit Wine, where the kernel runs 32-bit programs (ensure_wine32 yes|no).
+# When its packages cannot be had (an i386 index that could not be read leaves them at
+# other versions than the installed 64-bit libraries), the run goes on without it, and
+# a stamp in the build root keeps later runs from trying again. VELMORA_NO_WINE32 says
+# why there is no 32-bit Wine.
 ensure_wine32() {
-    local stamp=$VELMORA_BUILD_ROOT/.wine32-unavailable
-    if ! kernel_runs_32bit; then
-        say "this kernel runs no 32-bit programs: no 32-bit Wine is installed"
+    local runs_32bit=$1 stamp=$VELMORA_BUILD_ROOT/.wine32-unavailable
+    VELMORA_NO_WINE32=
+    if [[ $runs_32bit != yes ]]; then
+        VELMORA_NO_WINE32="this kernel runs no 32-bit programs"
         return 0
     fi
     [[ -z $(missing_packages "${VELMORA_PACKAGES_32[@]}") ]] && return 0
     if [[ -f $stamp ]]; then
-        say "the 32-bit Wine packages could not be installed on $(cat "$stamp") (remove $stamp to try again)"
+        VELMORA_NO_WINE32="the 32-bit Wine packages could not be installed on $(cat "$stamp");"
+        VELMORA_NO_WINE32+=" remove $stamp to try again"
         return 0
     fi
     say "installing ${VELMORA_PACKAGES_32[*]}"
@@ -124,19 +172,23 @@ ensure_wine32() {
     if ! apt_install "${VELMORA_PACKAGES_32[@]}"; then
         mkdir -p "$VELMORA_BUILD_ROOT"
         date -u '+%Y-%m-%d %H:%M UTC' >"$stamp"
-        say "the 32-bit Wine packages could not be installed: only the 64-bit configuration runs"
+        VELMORA_NO_WINE32="the 32-bit Wine packages could not be installed"
+        say "$VELMORA_NO_WINE32: going on without them"
     fi
 }
 
+# Installs what is missing and chooses the configurations that run here. Whether the
+# kernel runs 32-bit programs is asked first, before anything is installed.
 ensure_packages() {
-    local missing
+    local missing runs_32bit=no
+    kernel_runs_32bit && runs_32bit=yes
     mapfile -t missing < <(missing_packages "${VELMORA_PACKAGES[@]}")
     if ((${#missing[@]} > 0)); then
         say "installing ${missing[*]}"
         apt_install "${VELMORA_PACKAGES[@]}" || die "could not install ${missing[*]}"
     fi
-    ensure_wine32
-    select_runtime
+    ensure_wine32 "$runs_32bit"
+    select_configurations
 }
 
 # retry COUNT COMMAND...: runs the command until it succeeds, at most COUNT times.
@@ -179,10 +231,11 @@ build_preset() {
     cmake --build "$dir" -j 2 "${targets[@]}"
 }
 
-# Builds the product and, where it differs, the build that runs here.
+# Builds both editions, the 64-bit one first: the 32-bit tree's tests of the
+# hand-over start it.
 build() {
-    build_preset "$VELMORA_PRODUCT_PRESET"
-    [[ $VELMORA_PRESET == "$VELMORA_PRODUCT_PRESET" ]] || build_preset "$VELMORA_PRESET"
+    build_preset x86_64
+    build_preset i686
 }
 
 # Starts Xvfb on the first free display from :91 and exports DISPLAY.
@@ -254,14 +307,9 @@ claim_wine_session() {
     fi
 }
 
-begin_wine_session() {
-    [[ -n $VELMORA_WINE_USED ]] && return 0
-    "$VELMORA_WINE" --version >/dev/null 2>&1 || die "wine does not run"
-    if [[ $VELMORA_PRESET != "$VELMORA_PRODUCT_PRESET" ]]; then
-        say "this kernel runs no 32-bit programs (Wine's 32-bit loader among them):"
-        say "running the 64-bit build of the same sources under 64-bit Wine"
-    fi
-    VELMORA_WINE_USED=1
+# Dies unless a kind's Wine loader runs.
+check_wine_runs() {
+    "$(wine_loader "$1")" --version >/dev/null 2>&1 || die "Wine does not run ($1)"
 }
 
 # True when the copy $2 of the prefix $1 was made after the prefix was last made.
@@ -336,16 +384,17 @@ create_prefix() {
     in_prefix "$prefix" "$kind" timeout 60 wineserver -w || true
 }
 
-# Creates a prefix (by default ours) once, serially, on the display already chosen
-# (DISPLAY set or not): ensure_prefix [PREFIX KIND].
+# Creates the current configuration's prefix once, serially, on the display already
+# chosen (DISPLAY set or not).
 ensure_prefix() {
-    local prefix=${1:-$WINEPREFIX} kind=${2:-$VELMORA_KIND} lock start
+    local prefix=$WINEPREFIX kind=$VELMORA_KIND lock start
     mkdir -p "$VELMORA_BUILD"
     exec {lock}>"$prefix.lock"
     flock "$lock"
-    begin_wine_session
+    check_wine_runs "$kind"
     if ! prefix_ready "$prefix"; then
         claim_wine_session "$prefix"
+        VELMORA_SESSIONS+=("$prefix") # ended on exit should the set-up fail half-way
         say "creating the $kind Wine prefix $prefix"
         start=$EPOCHREALTIME
         create_prefix "$prefix" "$kind"
@@ -355,10 +404,25 @@ ensure_prefix() {
     exec {lock}>&-
 }
 
-# Ends the sessions left in the prefix's copies at other resolutions (cmake/at-dpi.sh).
-stop_dpi_sessions() {
+# Makes the current configuration's prefix and enters a Wine session of this
+# script's own there: on a copy while a viewer the user started runs on the prefix
+# (use_own_session); the WOW64 prefix is only ever the scripts' own.
+open_wine_session() {
+    ensure_prefix
+    if [[ $VELMORA_KIND == wow64 ]]; then
+        claim_wine_session "$WINEPREFIX"
+    else
+        use_own_session
+    fi
+    VELMORA_SESSIONS+=("$WINEPREFIX")
+}
+
+# Ends the Wine session of a prefix and those of its copies at other resolutions
+# (cmake/at-dpi.sh).
+close_wine_session() {
     local clone
-    for clone in "$WINEPREFIX"-dpi*/; do
+    end_wine_session "$1"
+    for clone in "$1"-dpi*/; do
         end_wine_session "${clone%/}"
     done
 }
@@ -374,24 +438,22 @@ warm_prefix() {
     say "Wine warmed up in $(seconds_since "$start") s ($kind)"
 }
 
+# Switches to a configuration and makes its Wine session ready: made, entered, warmed.
+# Call after start_xvfb.
+prepare_configuration() {
+    use_configuration "$1"
+    open_wine_session
+    warm_prefix "$WINEPREFIX" "$VELMORA_KIND"
+}
+
 # What every script that runs Wine programs off the user's screen does first:
-# installs what is missing, builds, starts a private X server and a Wine session
-# of its own.
+# installs what is missing, builds, starts a private X server and a Wine session of
+# its own in the first configuration that runs here (the product that runs here).
 prepare_private_wine() {
     ensure_packages
     build
     start_xvfb
-    ensure_prefix
-    use_own_session
-    warm_prefix "$WINEPREFIX" "$VELMORA_KIND"
-}
-
-# The 64-bit prefix of the WOW64 runs, made and warmed like the first.
-prepare_wow64_wine() {
-    [[ -n $VELMORA_WOW64_PREFIX ]] || return 0
-    ensure_prefix "$VELMORA_WOW64_PREFIX" wow64
-    claim_wine_session "$VELMORA_WOW64_PREFIX"
-    warm_prefix "$VELMORA_WOW64_PREFIX" wow64
+    prepare_configuration "${VELMORA_CONFIGS[0]}"
 }
 
 # Has the black-box test program pose the viewer (a process and a module selected,
@@ -407,16 +469,14 @@ pose_viewer() {
         die "the posing run failed"
 }
 
-# EXIT trap: ends the Wine session of our prefix and the Xvfb we started, then exits
-# with the status the script was leaving with.
+# EXIT trap: ends the Wine sessions this script started and the Xvfb, then exits with
+# the status the script was leaving with.
 stop_all() {
-    local rc=$?
+    local rc=$? prefix
     trap - EXIT
-    if [[ -n $VELMORA_WINE_USED ]]; then
-        end_wine_session "$WINEPREFIX"
-        stop_dpi_sessions
-        [[ -z $VELMORA_WOW64_PREFIX ]] || end_wine_session "$VELMORA_WOW64_PREFIX"
-    fi
+    for prefix in "${VELMORA_SESSIONS[@]}"; do
+        close_wine_session "$prefix"
+    done
     if [[ -n $VELMORA_XVFB_PID ]]; then
         kill -TERM "$VELMORA_XVFB_PID" 2>/dev/null || true
         wait "$VELMORA_XVFB_PID" 2>/dev/null || true
