@@ -43,7 +43,8 @@ bool HasPrefix(const char* text, const char* prefix, const char** rest) {
 
 Options ParseOptions(int argc, char** argv) {
     Options options;
-    options.settings.viewerPath = OwnFolder() + "..\\velmora.exe";
+    options.settings.viewerPath =
+        OwnFolder() + (sizeof(void*) == 8 ? "..\\velmora64.exe" : "..\\velmora.exe");
     for (int i = 1; i < argc; ++i) {
         const char* value = nullptr;
         if (std::strcmp(argv[i], "--quick") == 0) {

@@ -14,7 +14,7 @@ struct Settings {
     int runs = 11;      // samples per row on the real system
     bool quick = false; // fewer runs and sizes, to try the benchmark out
     std::string viewerPath;
-    uint64_t productExeBytes = 0; // the stripped 32-bit exe; 0 when not given
+    uint64_t productExeBytes = 0; // the stripped exe of this edition; 0 when not given
 };
 
 inline constexpr double kRatioGoal = 1.15;

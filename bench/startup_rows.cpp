@@ -94,7 +94,9 @@ void AddStartupRows(Table& table, const Settings& settings) {
     table.Add(InfoRow("Start-up of the same window without its queries (warm)", bare,
                       "the floor under the row above"));
     if (settings.productExeBytes > 0) {
-        table.Add(SizeRow("32-bit velmora.exe, stripped", settings.productExeBytes, kExeGoalBytes));
+        const char* exe = sizeof(void*) == 8 ? "64-bit velmora64.exe" : "32-bit velmora.exe";
+        table.Add(
+            SizeRow(std::string(exe) + ", stripped", settings.productExeBytes, kExeGoalBytes));
     }
 }
 

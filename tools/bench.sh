@@ -9,11 +9,12 @@ source "$(dirname -- "${BASH_SOURCE[0]}")/lib.sh"
 
 prepare_private_wine
 
-# The 32-bit edition's size, whichever edition runs here.
-product=$VELMORA_BUILD_ROOT/i686/velmora.exe
+# The size of the edition measured here, stripped as the release packs it.
 stripped=$(mktemp -d)
-i686-w64-mingw32-strip -o "$stripped/velmora.exe" "$product"
-exe_bytes=$(stat -c %s "$stripped/velmora.exe")
+strip_tool=i686-w64-mingw32-strip
+[[ $VELMORA_PRESET == x86_64* ]] && strip_tool=x86_64-w64-mingw32-strip
+"$strip_tool" -o "$stripped/viewer.exe" "$VELMORA_EXE"
+exe_bytes=$(stat -c %s "$stripped/viewer.exe")
 rm -rf "$stripped"
 
 bench_dir=$VELMORA_BUILD/bench
