@@ -170,9 +170,8 @@ std::vector<LinuxMapping> LinuxMappingsOf(const std::string& exeName) {
         }
     }
     if (found.size() != 1) {
-        throw std::runtime_error("Linux shows " + std::to_string(found.size()) +
-                                 " live processes " + "of " + exeName +
-                                 " in this Wine session, not one");
+        throw std::runtime_error("Linux shows " + std::to_string(found.size()) + " live " +
+                                 exeName + " processes of this Wine session, not one");
     }
     return found.front();
 }
