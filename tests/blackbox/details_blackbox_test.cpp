@@ -14,14 +14,28 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstdlib>
 #include <memory>
+#include <utility>
 
 namespace blackbox {
 namespace {
 
 using main_window::MainControl;
+
+std::vector<ModuleRow> ModuleRowsOf(const ViewerSession& viewer) {
+    std::vector<ModuleRow> modules;
+    for (const std::string& row : viewer.Rows(MainControl::lstModules)) {
+        auto module = ParseModuleRow(row);
+        EXPECT_TRUE(module.has_value()) << "not a module row: " << row;
+        if (module) {
+            modules.push_back(*module);
+        }
+    }
+    return modules;
+}
 
 class ProcessDetails : public ViewedHelper {
 protected:
@@ -30,17 +44,7 @@ protected:
         viewer->SelectProcess(helper->Id());
     }
 
-    std::vector<ModuleRow> ModuleRows() const {
-        std::vector<ModuleRow> modules;
-        for (const std::string& row : viewer->Rows(MainControl::lstModules)) {
-            auto module = ParseModuleRow(row);
-            EXPECT_TRUE(module.has_value()) << "not a module row: " << row;
-            if (module) {
-                modules.push_back(*module);
-            }
-        }
-        return modules;
-    }
+    std::vector<ModuleRow> ModuleRows() const { return ModuleRowsOf(*viewer); }
 };
 
 void ExpectNumberAfter(const std::string& label, const std::string& prefix) {
@@ -69,12 +73,21 @@ TEST_F(ProcessDetails, ShowsTheHelpersPathAndMemoryCounters) {
     EXPECT_TRUE(StartsWith(viewer->Text(MainControl::lblPageFaults), "Page Faults: "));
 }
 
-TEST_F(ProcessDetails, ListsTheHelpersModulesByAscendingSignedBase) {
+// The 32-bit edition orders bases as signed 32-bit numbers, the 64-bit edition a
+// 64-bit process's bases unsigned.
+bool InBaseOrder(uint64_t earlier, uint64_t later) {
+    if (kSixtyFourBitEdition) {
+        return earlier <= later;
+    }
+    return static_cast<int32_t>(earlier) <= static_cast<int32_t>(later);
+}
+
+TEST_F(ProcessDetails, ListsTheHelpersModulesInTheEditionsBaseOrder) {
     std::vector<ModuleRow> rows = ModuleRows();
     std::vector<ModuleFacts> facts = ModulesOf(helper->Handle());
     EXPECT_EQ(rows.size(), facts.size()) << "the system reports another number of modules";
     for (size_t k = 1; k < rows.size(); ++k) {
-        EXPECT_LE(static_cast<int32_t>(rows[k - 1].base), static_cast<int32_t>(rows[k].base))
+        EXPECT_TRUE(InBaseOrder(rows[k - 1].base, rows[k].base))
             << rows[k - 1].name << " before " << rows[k].name;
     }
     const ModuleRow* exe = Find(rows, OwnExeName());
@@ -112,6 +125,105 @@ TEST_F(ProcessDetails, SelectingAModuleShowsItsFileAndNoDriversAreListed) {
     }
 }
 
+// The 64-bit edition with its own process selected: one viewer for the suite,
+// whose tests only read it.
+class ViewersOwnProcess : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        if (kSixtyFourBitEdition) {
+            viewer = std::make_unique<ViewerSession>();
+            viewer->SelectProcess(viewer->Id());
+            rows = ModuleRowsOf(*viewer);
+        }
+    }
+    static void TearDownTestSuite() { viewer.reset(); }
+    void SetUp() override {
+        if (!kSixtyFourBitEdition) {
+            GTEST_SKIP() << kSixtyFourBitEditionOnly;
+        }
+        ASSERT_NE(viewer, nullptr) << "the viewer did not start";
+        ASSERT_FALSE(rows.empty()) << "the viewer lists no module of its own";
+    }
+
+    static std::unique_ptr<ViewerSession> viewer;
+    static std::vector<ModuleRow> rows;
+};
+
+std::unique_ptr<ViewerSession> ViewersOwnProcess::viewer;
+std::vector<ModuleRow> ViewersOwnProcess::rows;
+
+std::string FileNameOf(const std::string& path) {
+    return path.substr(path.find_last_of("\\/") + 1);
+}
+
+// Wine maps each module's file header at the module's base, then those sections it
+// can map straight from the file, inside the image; the others it copies into
+// anonymous memory. So at the base Linux maps the module's file from offset 0, and
+// every later mapping of that file up to its next header lies inside the image,
+// whose size is the file's own SizeOfImage.
+void ExpectFileMappedAtItsBase(const std::vector<LinuxMapping>& maps, const ModuleRow& module) {
+    std::string where = module.name + " @ " + GroupedHex(module.base);
+    auto header = std::find_if(maps.begin(), maps.end(),
+                               [&](const LinuxMapping& m) { return m.start == module.base; });
+    if (header == maps.end()) {
+        ADD_FAILURE() << where << ": Linux maps nothing at that base";
+        return;
+    }
+    if (header->offset != 0 || !EqualIgnoringCase(FileNameOf(header->path), module.name)) {
+        ADD_FAILURE() << where << ": Linux maps " << header->path << " from offset "
+                      << header->offset << " there";
+        return;
+    }
+    for (auto m = header + 1; m != maps.end() && !(m->path == header->path && m->offset == 0);
+         ++m) {
+        if (m->path == header->path) {
+            EXPECT_LE(m->end, module.base + module.size)
+                << where << ": its file is mapped up to " << GroupedHex(m->end)
+                << ", past its size " << GroupedHex(module.size);
+        }
+    }
+    EXPECT_EQ(module.size, ImageSizeOfFile(WindowsPath(header->path))) << where;
+}
+
+// The viewer's own process: its exe at the base the system gives its main module,
+// and every module where the kernel's own record of that process maps its file.
+TEST_F(ViewersOwnProcess, ExeAndEveryModuleLieWhereLinuxMapsTheirFiles) {
+    std::vector<ModuleFacts> facts = ModulesOf(viewer->Process());
+    EXPECT_EQ(rows.size(), facts.size()) << "the system reports another number of modules";
+    const ModuleRow* exe = Find(rows, FileNameOf(ViewerPath()));
+    ASSERT_NE(exe, nullptr) << "the viewer's exe is not listed";
+    EXPECT_EQ(exe->base, facts.front().base) << "not where the system has the viewer's exe";
+
+    std::vector<LinuxMapping> maps = LinuxMappingsOf(FileNameOf(ViewerPath()));
+    for (const ModuleRow& row : rows) {
+        ExpectFileMappedAtItsBase(maps, row);
+    }
+}
+
+uint64_t RoundedDownToGigabyte(uint64_t address) { return address & ~((uint64_t{1} << 30) - 1); }
+
+// Over the bar: S, the lowest module base rounded down to whole gigabytes, the
+// quarter points, and E, the highest module end rounded up, from left to right.
+TEST_F(ViewersOwnProcess, BarLabelsNameTheGigabytesItsModulesSpan) {
+    uint64_t lowest = ~uint64_t{0};
+    uint64_t highestEnd = 0;
+    for (const ModuleRow& row : rows) {
+        lowest = std::min(lowest, row.base);
+        highestEnd = std::max(highestEnd, row.base + row.size);
+    }
+    uint64_t start = RoundedDownToGigabyte(lowest);
+    uint64_t end = RoundedDownToGigabyte(highestEnd + (uint64_t{1} << 30) - 1);
+    uint64_t quarter = (end - start) / 4;
+    std::pair<MainControl, uint64_t> labels[] = {{MainControl::Label1, start},
+                                                 {MainControl::Label4, start + quarter},
+                                                 {MainControl::Label3, start + 2 * quarter},
+                                                 {MainControl::Label5, start + 3 * quarter},
+                                                 {MainControl::Label2, end}};
+    for (const auto& [label, address] : labels) {
+        EXPECT_EQ(viewer->Text(label), "&&H" + GroupedHex(address));
+    }
+}
+
 // On 64-bit Windows this 32-bit viewer reads a 64-bit process's path and counters
 // but not its module list: the module side stays empty and the status line says why.
 TEST_F(SixtyFourBitProcess, ShowsItsCountersAndWhyItsModulesAreMissing) {
@@ -131,10 +243,6 @@ TEST_F(SixtyFourBitProcess, ShowsItsCountersAndWhyItsModulesAreMissing) {
     std::string row =
         RowText(viewer->Control(MainControl::lstProcesses), viewer->RowOfProcess(listed.id));
     EXPECT_TRUE(StartsWith(row, std::to_string(listed.id) + " - " + listed.name + " (")) << row;
-}
-
-std::string FileNameOf(const std::string& path) {
-    return path.substr(path.find_last_of("\\/") + 1);
 }
 
 std::string VersionLine(const std::string& fileVersion, const std::string& productVersion,

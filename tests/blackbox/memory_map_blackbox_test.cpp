@@ -12,7 +12,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <iterator>
 #include <memory>
 
@@ -21,32 +20,22 @@ namespace {
 
 using main_window::MainControl;
 
-// "2000 0000" as the map writes an address.
-std::string MapAddress(uintptr_t address) {
-    char digits[16];
-    std::snprintf(digits, sizeof digits, "%X", static_cast<unsigned>(address));
-    std::string grouped = digits;
-    if (grouped.size() > 4) {
-        grouped.insert(grouped.size() - 4, 1, ' ');
-    }
-    return grouped;
-}
-
 std::string AddressRange(uintptr_t base, SIZE_T bytes) {
-    return MapAddress(base) + " - " + MapAddress(base + bytes - 1);
+    return GroupedHex(base) + " - " + GroupedHex(base + bytes - 1);
 }
 
-uint32_t FirstAddress(const std::string& line) {
-    std::string digits = line.substr(0, line.find(" - "));
+uint64_t ParsedAddress(std::string digits) {
     digits.erase(std::remove(digits.begin(), digits.end(), ' '), digits.end());
-    return static_cast<uint32_t>(std::stoul(digits, nullptr, 16));
+    return std::stoull(digits, nullptr, 16);
 }
 
-uint32_t LastAddress(const std::string& line) {
+uint64_t FirstAddress(const std::string& line) {
+    return ParsedAddress(line.substr(0, line.find(" - ")));
+}
+
+uint64_t LastAddress(const std::string& line) {
     std::string range = SplitFields(line)[0];
-    std::string digits = range.substr(range.find(" - ") + 3);
-    digits.erase(std::remove(digits.begin(), digits.end(), ' '), digits.end());
-    return static_cast<uint32_t>(std::stoul(digits, nullptr, 16));
+    return ParsedAddress(range.substr(range.find(" - ") + 3));
 }
 
 uint64_t PagesOf(const std::string& line) { return std::stoull(SplitFields(line)[1]); }
@@ -107,8 +96,7 @@ void ExpectWholeMap(const std::vector<std::string>& map) {
         size_t fields = SplitFields(line).size();
         EXPECT_TRUE(fields == 3 || fields == 5 || fields == 6) << line;
         EXPECT_EQ(fields == 3, IsFreeLine(line)) << "only free regions have 3 fields: " << line;
-        EXPECT_EQ(uint64_t{LastAddress(line)} - FirstAddress(line) + 1, PagesOf(line) * 4096)
-            << line;
+        EXPECT_EQ(LastAddress(line) - FirstAddress(line) + 1, PagesOf(line) * 4096) << line;
         if (k > 0) {
             EXPECT_EQ(FirstAddress(line), LastAddress(map[k - 1]) + 1) << "gap before " << line;
         }
@@ -130,7 +118,7 @@ TEST_F(MemoryMap, FullMapShowsTheHelpersRegionsImagePathAndFreePages) {
                            std::to_string(kReservedBytes / 4096) + " pp\tRESERVE\tPRIVATE\t";
     EXPECT_NE(LineStartingWith(fullMap, reserved), nullptr) << "no line " << reserved;
 
-    const std::string* image = LineStartingWith(fullMap, MapAddress(kHelperImageBase) + " - ");
+    const std::string* image = LineStartingWith(fullMap, GroupedHex(kHelperImageBase) + " - ");
     ASSERT_NE(image, nullptr) << "no line for the helper's image";
     std::vector<std::string> fields = SplitFields(*image);
     ASSERT_EQ(fields.size(), 6u) << *image;
@@ -166,6 +154,22 @@ TEST_F(MemoryMap, FreeOnlyMapClipboardCopyAndCloseBackToARefreshedList) {
     EXPECT_TRUE(::IsWindowEnabled(viewer->Main()));
     EXPECT_EQ(RowCount(viewer->Control(MainControl::lstModules)), 0);
     EXPECT_GE(viewer->RowOfProcess(helper->Id()), 0);
+}
+
+using SixtyFourBitMemoryMap = InSixtyFourBitEdition<MemoryMap>;
+
+// A 64-bit process's map runs on to the highest application address: its last
+// region is the first that reaches it, and nothing at or past it is listed.
+TEST_F(SixtyFourBitMemoryMap, RunsUpToTheHighestApplicationAddressAndNoFurther) {
+    SYSTEM_INFO system{};
+    ::GetSystemInfo(&system);
+    uint64_t bound = reinterpret_cast<uintptr_t>(system.lpMaximumApplicationAddress);
+    ASSERT_FALSE(fullMap.empty());
+    for (const std::string& line : fullMap) {
+        EXPECT_LT(FirstAddress(line), bound) << "past " << GroupedHex(bound) << ": " << line;
+    }
+    EXPECT_GE(LastAddress(fullMap.back()), bound - 1)
+        << "the map stops below " << GroupedHex(bound) << ": " << fullMap.back();
 }
 
 // On 64-bit Windows the map of a 64-bit process covers its lower 2 GB like any

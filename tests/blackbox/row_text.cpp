@@ -1,6 +1,7 @@
 #include "tests/blackbox/row_text.h"
 
 #include <cctype>
+#include <cstdio>
 #include <regex>
 
 namespace blackbox {
@@ -17,14 +18,24 @@ std::optional<uint32_t> LeadingProcessId(const std::string& row) {
 }
 
 std::optional<ModuleRow> ParseModuleRow(const std::string& row) {
-    static const std::regex kModuleRow(R"(^(.+) @ ([0-9A-F]{1,8}): ([0-9A-F]{1,8}) \((.*)\)$)");
+    static const std::string kHex = "([0-9A-F]{1," + std::to_string(2 * sizeof(void*)) + "})";
+    static const std::regex kModuleRow("^(.+) @ " + kHex + ": " + kHex + R"( \((.*)\)$)");
     std::smatch parts;
     if (!std::regex_match(row, parts, kModuleRow)) {
         return std::nullopt;
     }
-    return ModuleRow{parts[1].str(), static_cast<uint32_t>(std::stoul(parts[2].str(), nullptr, 16)),
-                     static_cast<uint32_t>(std::stoul(parts[3].str(), nullptr, 16)),
-                     parts[4].str()};
+    return ModuleRow{parts[1].str(), std::stoull(parts[2].str(), nullptr, 16),
+                     std::stoull(parts[3].str(), nullptr, 16), parts[4].str()};
+}
+
+std::string GroupedHex(uint64_t address) {
+    char digits[24];
+    std::snprintf(digits, sizeof digits, "%llX", static_cast<unsigned long long>(address));
+    std::string grouped = digits;
+    for (size_t at = grouped.size(); at > 4; at -= 4) {
+        grouped.insert(at - 4, 1, ' ');
+    }
+    return grouped;
 }
 
 } // namespace blackbox

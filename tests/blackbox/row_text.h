@@ -13,13 +13,20 @@ namespace blackbox {
 
 std::optional<uint32_t> LeadingProcessId(const std::string& row);
 
+// The hex base and size have at most as many digits as the edition's pointers:
+// eight in the 32-bit edition, sixteen in the 64-bit one.
 struct ModuleRow {
     std::string name;
-    uint32_t base;
-    uint32_t size;
+    uint64_t base;
+    uint64_t size;
     std::string sizeInWords; // the bracketed size, with thousands separators
 };
 std::optional<ModuleRow> ParseModuleRow(const std::string& row);
+
+// An address as the memory map and the bar's labels write it: upper-case hex
+// without leading zeros, a blank before every group of four digits counted from
+// the right ("2000 0000", "1 4000 0000").
+std::string GroupedHex(uint64_t address);
 
 using testkit::DigitsOf;
 using testkit::EndsWith;

@@ -6,6 +6,9 @@
 #include <psapi.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <sstream>
 #include <stdexcept>
 
 namespace blackbox {
@@ -28,17 +31,18 @@ std::string FileName(HANDLE process, HMODULE module) {
 
 constexpr char kLinuxProcesses[] = "Z:\\proc\\";
 
-// Files under /proc report no size: read until the end.
-std::string ReadWholeFile(const std::string& path) {
+// Files under /proc report no size: read until the end (or the limit).
+std::string ReadWholeFile(const std::string& path, size_t limit = SIZE_MAX) {
     UniqueHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                     nullptr, OPEN_EXISTING, 0, nullptr));
     std::string content;
     char chunk[4096];
     DWORD read = 0;
-    while (file && ::ReadFile(file.Get(), chunk, sizeof chunk, &read, nullptr) && read > 0) {
+    while (file && content.size() < limit &&
+           ::ReadFile(file.Get(), chunk, sizeof chunk, &read, nullptr) && read > 0) {
         content.append(chunk, read);
     }
-    return content;
+    return content.substr(0, limit);
 }
 
 // The folders Z:\proc\<pid> of every Linux process.
@@ -80,6 +84,44 @@ std::string OwnWinePrefix() {
     return length < MAX_PATH ? std::string(prefix, length) : std::string();
 }
 
+// The file name of the exe a Wine process runs: its command line begins with the
+// Windows exe path, for example C:\windows\system32\services.exe.
+std::string ExeNameOf(const std::string& folder) {
+    std::string commandLine = ReadWholeFile(folder + "cmdline");
+    std::string exe = commandLine.substr(0, commandLine.find('\0'));
+    exe.erase(std::remove(exe.begin(), exe.end(), '"'), exe.end());
+    return exe.substr(exe.find_last_of("\\/") + 1);
+}
+
+bool InThisWineSession(const std::string& folder) {
+    return EntryValue(ReadWholeFile(folder + "environ"), "WINEPREFIX") == OwnWinePrefix();
+}
+
+// "7b600000-7b601000 r--p 00000000 fe:00 1131128    /usr/lib/.../kernel32.dll"
+std::vector<LinuxMapping> ParsedMappings(const std::string& maps) {
+    std::vector<LinuxMapping> mappings;
+    std::istringstream lines(maps);
+    std::string line;
+    while (std::getline(lines, line)) {
+        std::istringstream fields(line);
+        std::string range;
+        std::string permissions;
+        std::string device;
+        uint64_t inode = 0;
+        LinuxMapping mapping{};
+        fields >> range >> permissions >> std::hex >> mapping.offset >> device >> std::dec >> inode;
+        size_t dash = range.find('-');
+        if (!fields || dash == std::string::npos) {
+            continue;
+        }
+        mapping.start = std::stoull(range.substr(0, dash), nullptr, 16);
+        mapping.end = std::stoull(range.substr(dash + 1), nullptr, 16);
+        std::getline(fields >> std::ws, mapping.path);
+        mappings.push_back(std::move(mapping));
+    }
+    return mappings;
+}
+
 } // namespace
 
 std::vector<ModuleFacts> ModulesOf(HANDLE process) {
@@ -101,26 +143,58 @@ std::vector<ModuleFacts> ModulesOf(HANDLE process) {
 
 std::string MainModulePath(HANDLE process) { return FileName(process, nullptr); }
 
-// A Wine process's command line begins with its Windows exe path, for example
-// C:\windows\system32\services.exe.
 std::map<std::string, int> WineProcessesSeenByLinux(const std::vector<std::string>& names) {
     std::map<std::string, int> counts;
     for (const std::string& name : names) {
         counts[name] = 0;
     }
-    std::string prefix = OwnWinePrefix();
     for (const std::string& folder : LinuxProcessFolders()) {
-        std::string commandLine = ReadWholeFile(folder + "cmdline");
-        std::string exe = commandLine.substr(0, commandLine.find('\0'));
-        exe = exe.substr(exe.find_last_of("\\/") + 1);
+        std::string exe = ExeNameOf(folder);
         for (auto& [name, count] : counts) {
-            if (EqualIgnoringCase(exe, name) &&
-                EntryValue(ReadWholeFile(folder + "environ"), "WINEPREFIX") == prefix) {
+            if (EqualIgnoringCase(exe, name) && InThisWineSession(folder)) {
                 ++count;
             }
         }
     }
     return counts;
+}
+
+std::vector<LinuxMapping> LinuxMappingsOf(const std::string& exeName) {
+    std::vector<std::vector<LinuxMapping>> found;
+    for (const std::string& folder : LinuxProcessFolders()) {
+        if (EqualIgnoringCase(ExeNameOf(folder), exeName) && InThisWineSession(folder)) {
+            std::vector<LinuxMapping> mappings = ParsedMappings(ReadWholeFile(folder + "maps"));
+            if (!mappings.empty()) { // a process that has just ended maps nothing
+                found.push_back(std::move(mappings));
+            }
+        }
+    }
+    if (found.size() != 1) {
+        throw std::runtime_error("Linux shows " + std::to_string(found.size()) + " live " +
+                                 exeName + " processes of this Wine session, not one");
+    }
+    return found.front();
+}
+
+uint64_t ImageSizeOfFile(const std::string& path) {
+    std::string header = ReadWholeFile(path, 4096);
+    IMAGE_DOS_HEADER dos{};
+    IMAGE_NT_HEADERS64 nt{};
+    if (header.size() < sizeof dos) {
+        throw std::runtime_error("cannot read the header of " + path);
+    }
+    std::memcpy(&dos, header.data(), sizeof dos);
+    size_t at = static_cast<size_t>(dos.e_lfanew);
+    if (dos.e_magic != IMAGE_DOS_SIGNATURE || at > header.size() ||
+        header.size() - at < sizeof nt) {
+        throw std::runtime_error("no PE header in " + path);
+    }
+    std::memcpy(&nt, header.data() + at, sizeof nt);
+    if (nt.Signature != IMAGE_NT_SIGNATURE ||
+        nt.OptionalHeader.Magic != IMAGE_NT_OPTIONAL_HDR64_MAGIC) {
+        throw std::runtime_error("no 64-bit PE header in " + path);
+    }
+    return nt.OptionalHeader.SizeOfImage;
 }
 
 bool RunningUnderWine() {

@@ -25,6 +25,22 @@ std::string MainModulePath(HANDLE process);
 // names, read from /proc through Wine's drive Z:. Throws when /proc cannot be read.
 std::map<std::string, int> WineProcessesSeenByLinux(const std::vector<std::string>& names);
 
+// One line of Linux's /proc/PID/maps: [start, end) maps `path` from `offset` on
+// (an empty path: anonymous memory).
+struct LinuxMapping {
+    uint64_t start;
+    uint64_t end;
+    uint64_t offset;
+    std::string path;
+};
+// The mappings of the one live process of this Wine session whose exe has this
+// name, in address order, read from /proc through drive Z:. Throws unless there
+// is exactly one such process.
+std::vector<LinuxMapping> LinuxMappingsOf(const std::string& exeName);
+
+// SizeOfImage from the header of a 64-bit PE file; throws when it cannot be read.
+uint64_t ImageSizeOfFile(const std::string& path);
+
 bool RunningUnderWine();
 // True when this 32-bit program runs on 64-bit Windows.
 bool RunningUnderWow64();

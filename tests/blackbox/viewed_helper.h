@@ -47,4 +47,21 @@ protected:
     ListedProcess listed{};
 };
 
+// The tests of the 64-bit edition run where this program, and so the viewer, is
+// 64-bit, and are skipped in the 32-bit test program (whose SixtyFourBitProcess
+// tests look at 64-bit processes from a 32-bit viewer).
+inline constexpr bool kSixtyFourBitEdition = sizeof(void*) == 8;
+inline constexpr char kSixtyFourBitEditionOnly[] =
+    "tests the 64-bit edition: this test program and its viewer are 32-bit";
+
+template <typename Fixture> class InSixtyFourBitEdition : public Fixture {
+protected:
+    void SetUp() override {
+        if (!kSixtyFourBitEdition) {
+            GTEST_SKIP() << kSixtyFourBitEditionOnly;
+        }
+        Fixture::SetUp();
+    }
+};
+
 } // namespace blackbox

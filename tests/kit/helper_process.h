@@ -19,8 +19,13 @@ namespace testkit {
 inline constexpr char kHelperFlag[] = "--helper";
 
 // The known memory. The image lies at kHelperImageBase where the program's linker
-// flags put it there (the black-box test program's do).
+// flags put it there (the black-box test program's do): the default base of a
+// 32-bit exe, or of a 64-bit one, above 4 GB.
+#ifdef _WIN64
+inline constexpr uintptr_t kHelperImageBase = 0x140000000;
+#else
 inline constexpr uintptr_t kHelperImageBase = 0x400000;
+#endif
 inline constexpr uintptr_t kCommittedBase = 0x20000000;
 inline constexpr SIZE_T kCommittedBytes = 0x30000;
 inline constexpr uintptr_t kReservedBase = 0x21000000;
