@@ -203,9 +203,9 @@ void frmEnumProcs::ShowBarLabels() {
         lefts = BarLabelLefts(kRectMem, widths, kClientWidthTwips);
     }
     for (size_t k = 0; k < kLabels.size(); ++k) {
-        const app::TwipsRect& design = kMainControls[static_cast<int>(kLabels[k])].rect;
+        const app::TwipsRect& fixed = kMainControls[static_cast<int>(kLabels[k])].rect;
         ::SetWindowPos(Control(kLabels[k]), nullptr, scale_.ToPixels(lefts[k]),
-                       scale_.ToPixels(design.top), 0, 0,
+                       scale_.ToPixels(fixed.top), 0, 0,
                        SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
     // The strip above the bar keeps no trace of a label that moved away.

@@ -75,7 +75,7 @@ std::string HexDigits(uint64_t value);
 // process is taken to be like the edition.
 AddressWidth ProcessAddressWidth(Os& os, HANDLE process);
 
-// The address up to which a process's memory map runs: the design's 2 GB bound
+// The address up to which a process's memory map runs: the 2 GB bound
 // for a 32-bit process, the highest application address for a 64-bit one.
 uint64_t WalkBound(Os& os, AddressWidth width);
 

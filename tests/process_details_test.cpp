@@ -363,7 +363,7 @@ LABELED_TEST_F("dpi", DetailsTest, A64BitProcessGetsABarOfItsOwnRangeWithLabelsA
         }
         return shown;
     };
-    const std::vector<std::string> design = texts();
+    const std::vector<std::string> fourGigabytes = texts();
 
     Select(MainControl::lstProcesses, RowOf(600));
     EXPECT_EQ(Text(MainControl::lblWorkingSet), "Working Set Size: 6,000,000,000");
@@ -400,14 +400,14 @@ LABELED_TEST_F("dpi", DetailsTest, A64BitProcessGetsABarOfItsOwnRangeWithLabelsA
         << "a driver off the bar gets no mark";
 
     Select(MainControl::lstProcesses, RowOf(412));
-    EXPECT_EQ(texts(), design);
+    EXPECT_EQ(texts(), fourGigabytes);
     RECT frame;
     ::GetWindowRect(Get(MainControl::Label4), &frame);
     ::MapWindowPoints(nullptr, form->Handle(), reinterpret_cast<POINT*>(&frame), 2);
     EXPECT_EQ(frame.left, Px(1980));
     Select(MainControl::lstProcesses, RowOf(600));
     form->cmdRefresh_Click();
-    EXPECT_EQ(texts(), design);
+    EXPECT_EQ(texts(), fourGigabytes);
 }
 
 TEST_F(DetailsTest, EachRefreshRebuildsTheDriverList) {
