@@ -2,8 +2,6 @@
 
 #include "system/handles.h"
 
-#include <algorithm>
-#include <cctype>
 #include <optional>
 #include <string>
 
@@ -35,19 +33,13 @@ std::optional<std::string> OwnExePath(sys::Os& os) {
     return std::string(path, length);
 }
 
-bool SameNameIgnoringCase(const std::string& a, const std::string& b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](unsigned char x, unsigned char y) {
-        return std::tolower(x) == std::tolower(y);
-    });
-}
-
 // The 64-bit edition's path beside this program, when that file is there and is
 // not this program itself: a 32-bit exe that carries the 64-bit edition's name
 // would otherwise start itself again and again.
 std::optional<std::string> EditionBeside(sys::Os& os, const std::string& ownPath) {
     size_t folderEnd = ownPath.find_last_of('\\');
     if (folderEnd == std::string::npos ||
-        SameNameIgnoringCase(ownPath.substr(folderEnd + 1), k64BitEditionName)) {
+        ::lstrcmpiA(ownPath.c_str() + folderEnd + 1, k64BitEditionName) == 0) {
         return std::nullopt;
     }
     std::string path = ownPath.substr(0, folderEnd + 1) + k64BitEditionName;

@@ -20,9 +20,8 @@ uint64_t RoundUpToGigabyte(uint64_t address) {
                                       : (address + kGigabyte - 1) & ~(kGigabyte - 1);
 }
 
-int TickCentre(const app::TwipsRect& bar, int quarter) {
-    return bar.left + quarter * bar.width / 4 + kTickWidth / 2;
-}
+// The left edge of the tick at quarter 1, 2 or 3 of the bar.
+int TickLeft(const app::TwipsRect& bar, int quarter) { return bar.left + quarter * bar.width / 4; }
 
 } // namespace
 
@@ -81,8 +80,8 @@ std::vector<TwipsBox> TickBoxes(const app::TwipsRect& bar) {
     std::vector<TwipsBox> ticks;
     for (int quarter = 1; quarter <= 3; ++quarter) {
         // H / 2 is not rounded: a half twip lands where the pixel conversion puts it.
-        ticks.push_back({bar.left + quarter * bar.width / 4, bar.top, kTickWidth, bar.height / 2,
-                         BarColour::Black});
+        ticks.push_back(
+            {TickLeft(bar, quarter), bar.top, kTickWidth, bar.height / 2, BarColour::Black});
     }
     return ticks;
 }
@@ -138,7 +137,7 @@ std::array<int, kBarLabelCount> BarLabelLefts(const app::TwipsRect& bar,
     std::array<int, kBarLabelCount> lefts{};
     lefts.front() = bar.left;
     for (int k = 1; k + 1 < kBarLabelCount; ++k) {
-        lefts[k] = TickCentre(bar, k) - widths[k] / 2;
+        lefts[k] = TickLeft(bar, k) + kTickWidth / 2 - widths[k] / 2;
     }
     lefts.back() = bar.left + bar.width - widths.back();
     int total = 0;

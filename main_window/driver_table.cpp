@@ -25,7 +25,6 @@ DriverTable ReadDrivers(sys::Os& os) {
     DriverTable table;
     table.lNumDrivers = static_cast<int32_t>(bases.size());
     for (LPVOID address : bases) {
-        table.lDriverBases.push_back(address);
         table.uDriverBases.push_back(sys::Address::FromPointer(address, sys::kEditionWidth));
         table.sDriverNames.push_back(sys::QueryName(
             [&](char* buffer, DWORD size) { os.GetDeviceDriverBaseNameA(address, buffer, size); }));

@@ -14,8 +14,7 @@ namespace main_window {
 // Parallel arrays: element k is row k of the driver list.
 struct DriverTable {
     int32_t lNumDrivers = 0;
-    std::vector<LPVOID> lDriverBases;       // as the system gives them
-    std::vector<sys::Address> uDriverBases; // the same, of the edition's width, read unsigned
+    std::vector<sys::Address> uDriverBases; // as the system gives them, read unsigned
     std::vector<std::string> sDriverNames;
     std::vector<std::string> sDriverPaths;
 };

@@ -36,7 +36,6 @@ public:
     const ModuleTable& Modules() const { return modules_; }
     const DriverTable& Drivers() const { return drivers_; }
     const AddressBar& Bar() const { return bar_; }
-    const BarScale& BarScaleShown() const { return barScale_; }
 
     // Event handlers.
     void Form_Activate();

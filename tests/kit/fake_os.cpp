@@ -338,19 +338,22 @@ BOOL FakeOs::ListModules(HANDLE handle, HMODULE* modules, DWORD bytes, DWORD* by
 
 void FakeOs::GetSystemInfo(SYSTEM_INFO* info) {
     Enter("GetSystemInfo");
+    FillSystemInfo(info);
+}
+
+void FakeOs::GetNativeSystemInfo(SYSTEM_INFO* info) {
+    Enter("GetNativeSystemInfo");
+    FillSystemInfo(info);
+    info->wProcessorArchitecture = nativeArchitecture;
+}
+
+void FakeOs::FillSystemInfo(SYSTEM_INFO* info) const {
     *info = SYSTEM_INFO{};
     info->dwPageSize = 4096;
     info->lpMinimumApplicationAddress = reinterpret_cast<LPVOID>(0x10000);
     info->lpMaximumApplicationAddress =
         reinterpret_cast<LPVOID>(static_cast<uintptr_t>(highestApplicationAddress));
     info->dwAllocationGranularity = 0x10000;
-}
-
-void FakeOs::GetNativeSystemInfo(SYSTEM_INFO* info) {
-    GetSystemInfo(info);
-    --calls["GetSystemInfo"];
-    Enter("GetNativeSystemInfo");
-    info->wProcessorArchitecture = nativeArchitecture;
 }
 
 BOOL FakeOs::IsWow64Process(HANDLE handle, BOOL* wow64) {

@@ -228,6 +228,7 @@ private:
     }
     Process* ProcessOf(HANDLE handle);
     BOOL ListModules(HANDLE handle, HMODULE* modules, DWORD bytes, DWORD* bytesNeeded);
+    void FillSystemInfo(SYSTEM_INFO* info) const;
     const Module* ModuleOf(HANDLE process, HMODULE module);
     const Driver* DriverAt(LPVOID base);
     DWORD CopyName(const std::string& text, LPSTR buffer, DWORD size);
