@@ -1,9 +1,11 @@
 #include "bench/bare_calls.h"
 
+#include "system/os.h"
 #include "tests/kit/handles.h"
 
 #include <psapi.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -48,12 +50,28 @@ void DescribeProcess(DWORD processId) {
     }
 }
 
+// The drivers in one query of the system's module information, grown as the
+// system asks.
+void BareModuleInformation() {
+    using Query = LONG(WINAPI*)(ULONG, PVOID, ULONG, PULONG);
+    static auto query = reinterpret_cast<Query>(reinterpret_cast<void*>(
+        ::GetProcAddress(::GetModuleHandleA("ntdll.dll"), "NtQuerySystemInformation")));
+    ULONG length = 64 * 1024;
+    for (;;) {
+        std::vector<char> buffer(length);
+        ULONG needed = 0;
+        if (query(sys::kSystemModuleInformation, buffer.data(), length, &needed) !=
+            sys::kStatusInfoLengthMismatch) {
+            return;
+        }
+        length = std::max(needed, length * 2);
+    }
+}
+
 } // namespace
 
 int BareRefresh() {
-    Grown<LPVOID>([](LPVOID* bases, DWORD bytes, DWORD* needed) {
-        return ::EnumDeviceDrivers(bases, bytes, needed) != FALSE;
-    });
+    BareModuleInformation();
     std::vector<DWORD> ids = Grown<DWORD>([](DWORD* buffer, DWORD bytes, DWORD* written) {
         return ::EnumProcesses(buffer, bytes, written) != FALSE;
     });

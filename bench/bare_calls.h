@@ -6,7 +6,7 @@
 
 namespace bench {
 
-// EnumDeviceDrivers and EnumProcesses with a growing buffer, then for every
+// The module information and EnumProcesses, each grown as needed, then for every
 // process OpenProcess, EnumProcessModules for one handle, GetModuleBaseNameA,
 // GetModuleFileNameExA, GetPriorityClass and CloseHandle. Returns the process count.
 int BareRefresh();

@@ -179,8 +179,9 @@ void frmEnumProcs::ShowMemoryMap() {
         barScale_ = scale;
         ShowBarLabels();
     }
+    int32_t driversOnBar = drivers_.addressesHidden ? 0 : drivers_.lNumDrivers;
     bar_.Paint(BarBoxes(kRectMem, barScale_, modules_.lModuleBases, modules_.lModuleSizes,
-                        modules_.lNumModules, drivers_.uDriverBases, drivers_.lNumDrivers));
+                        modules_.lNumModules, drivers_.uDriverBases, driversOnBar));
 }
 
 // The labels over the bar name what it stands for: the fixed places of the 4 GB
@@ -230,9 +231,11 @@ void frmEnumProcs::lstProcesses_Click() {
 void frmEnumProcs::GetInfoForProcess(int32_t iProc) {
     auto index = static_cast<size_t>(iProc - 1); // the arrays start at 0
     app::SetText(Control(MainControl::txtStatus), snapshot_.sProcPaths.at(index));
-    sys::ProcessHandle process(os_, basEnumProcs::OpenProcessQuery(os_, snapshot_.lPIDs.at(index)));
+    int32_t processId = snapshot_.lPIDs.at(index);
+    sys::ProcessHandle process(os_, basEnumProcs::OpenProcessQuery(os_, processId));
     if (!process) {
         ClearAll();
+        ShowLimitedCounters(processId);
         return;
     }
     PROCESS_MEMORY_COUNTERS counters{};
@@ -247,6 +250,17 @@ void frmEnumProcs::GetInfoForProcess(int32_t iProc) {
     }
     ShowCounters(counters);
     GetModules(process.Get());
+}
+
+// A process this program may not open for query and memory read may still give
+// its counters to a limited-information handle; its modules stay unknown.
+void frmEnumProcs::ShowLimitedCounters(int32_t processId) {
+    sys::ProcessHandle limited(os_, basEnumProcs::OpenProcessLimited(os_, processId));
+    PROCESS_MEMORY_COUNTERS counters{};
+    counters.cb = sizeof counters;
+    if (limited && os_.GetProcessMemoryInfo(limited.Get(), &counters, sizeof counters)) {
+        ShowCounters(counters);
+    }
 }
 
 void frmEnumProcs::ShowCounters(const PROCESS_MEMORY_COUNTERS& counters) {
@@ -288,11 +302,12 @@ void frmEnumProcs::FlashModuleWhite(int32_t idx) {
     PaintMark(MarkBox(kRectMem, barScale_, base, width));
 }
 
-// A driver off the bar (the kernel's, beside a 64-bit process's range) gets no mark.
+// A driver off the bar (the kernel's, beside a 64-bit process's range), or one
+// whose address is hidden, gets no mark.
 void frmEnumProcs::FlashDriverWhite(int32_t idx) {
     ShowMemoryMap();
     uint64_t base = drivers_.uDriverBases.at(static_cast<size_t>(idx - 1)).Unsigned();
-    if (barScale_.Contains(base)) {
+    if (!drivers_.addressesHidden && barScale_.Contains(base)) {
         PaintMark(MarkBox(kRectMem, barScale_, base, kDriverMarkWidth));
     }
 }
@@ -322,7 +337,8 @@ void frmEnumProcs::lstDrivers_Click() {
         return;
     }
     FlashDriverWhite(n);
-    ShowItem(MainControl::lstModules, drivers_.sDriverPaths.at(static_cast<size_t>(n - 1)), "");
+    ShowItem(MainControl::lstModules, drivers_.sDriverPaths.at(static_cast<size_t>(n - 1)),
+             drivers_.addressesHidden ? kHiddenAddressesInfo : "");
 }
 
 // The module and driver lists show their arrays from element 1 on (row 0 is

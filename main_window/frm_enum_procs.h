@@ -72,6 +72,7 @@ private:
     void ClearModuleList();
     void ForgetModules();
     void SetCounterPrefixes();
+    void ShowLimitedCounters(int32_t processId);
     void ShowCounters(const PROCESS_MEMORY_COUNTERS& counters);
     void PaintMark(const TwipsBox& mark);
     void ShowBarLabels();

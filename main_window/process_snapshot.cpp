@@ -6,6 +6,7 @@
 #include "system/name_query.h"
 
 #include <algorithm>
+#include <map>
 
 namespace main_window {
 
@@ -24,43 +25,102 @@ std::vector<int32_t> SortedProcessIds(sys::Os& os) {
     return ids;
 }
 
+// The exe names of one Tool Help snapshot: every process's, whatever this program
+// may open. Taken at most once per refresh, only when a process is otherwise left
+// without a name, and closed at once.
+class ExeNames {
+public:
+    explicit ExeNames(sys::Os& os) : os_(os) {}
+
+    std::string Of(int32_t processId) {
+        if (!taken_) {
+            Take();
+        }
+        auto found = names_.find(static_cast<DWORD>(processId));
+        return found == names_.end() ? std::string() : found->second;
+    }
+
+private:
+    void Take() {
+        taken_ = true;
+        HANDLE snapshot = os_.CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+        sys::KernelHandle owned(os_, snapshot == INVALID_HANDLE_VALUE ? nullptr : snapshot);
+        if (!owned) {
+            return;
+        }
+        PROCESSENTRY32 entry{};
+        entry.dwSize = sizeof entry;
+        for (BOOL more = os_.Process32First(owned.Get(), &entry); more;
+             more = os_.Process32Next(owned.Get(), &entry)) {
+            names_[entry.th32ProcessID] =
+                basEnumProcs::StripNul(entry.szExeFile, sizeof entry.szExeFile);
+        }
+    }
+
+    sys::Os& os_;
+    bool taken_ = false;
+    std::map<DWORD, std::string> names_;
+};
+
+struct ProcessFields {
+    std::string& name;
+    std::string& path;
+    std::string& priority;
+};
+
 // A process whose loader data this program cannot read (on 64-bit Windows, every
-// 64-bit process) still tells the path of its image; Windows before Vista has no
-// such call, and the row then stays without a name.
-void DescribeByImagePath(sys::Os& os, HANDLE process, std::string& name, std::string& path,
-                         std::string& priority) {
+// 64-bit process), or that it may open only for limited queries, still tells the
+// path of its image; Windows before Vista has no such call.
+bool DescribeByImagePath(sys::Os& os, HANDLE process, ProcessFields fields) {
     BOOL found = FALSE;
     std::string image = sys::QueryName([&](char* buffer, DWORD size) {
         found = os.QueryFullProcessImageNameA(process, 0, buffer, &size);
     });
     if (!found) {
-        return;
+        return false;
     }
-    path = image;
-    name = path.substr(path.find_last_of('\\') + 1);
-    priority = PriorityClassName(os.GetPriorityClass(process));
+    fields.path = image;
+    fields.name = image.substr(image.find_last_of('\\') + 1);
+    fields.priority = PriorityClassName(os.GetPriorityClass(process));
+    return true;
 }
 
-void DescribeProcess(sys::Os& os, int32_t processId, std::string& name, std::string& path,
-                     std::string& priority) {
-    name = path = SpecialProcessName(processId);
-    sys::ProcessHandle process(os, basEnumProcs::OpenProcessQuery(os, processId));
-    if (!process) {
-        return;
-    }
+// What the open for query and memory read tells: the main module's names, or
+// else the image path.
+bool DescribeByFullOpen(sys::Os& os, HANDLE process, ProcessFields fields) {
     HMODULE mainModule = nullptr;
     DWORD needed = 0;
-    os.EnumProcessModules(process.Get(), &mainModule, sizeof mainModule, &needed);
+    os.EnumProcessModules(process, &mainModule, sizeof mainModule, &needed);
     if (mainModule == nullptr) {
-        return DescribeByImagePath(os, process.Get(), name, path, priority);
+        return DescribeByImagePath(os, process, fields);
     }
-    name = sys::QueryName([&](char* buffer, DWORD size) {
-        os.GetModuleBaseNameA(process.Get(), mainModule, buffer, size);
+    fields.name = sys::QueryName([&](char* buffer, DWORD size) {
+        os.GetModuleBaseNameA(process, mainModule, buffer, size);
     });
-    path = sys::QueryName([&](char* buffer, DWORD size) {
-        os.GetModuleFileNameExA(process.Get(), mainModule, buffer, size);
+    fields.path = sys::QueryName([&](char* buffer, DWORD size) {
+        os.GetModuleFileNameExA(process, mainModule, buffer, size);
     });
-    priority = PriorityClassName(os.GetPriorityClass(process.Get()));
+    fields.priority = PriorityClassName(os.GetPriorityClass(process));
+    return true;
+}
+
+// The first of: the full open, the limited open's image path, the special name,
+// the exe name of the snapshot. Path and priority come only from a handle.
+void DescribeProcess(sys::Os& os, int32_t processId, ProcessFields fields, ExeNames& exeNames) {
+    fields.name = fields.path = SpecialProcessName(processId);
+    sys::ProcessHandle full(os, basEnumProcs::OpenProcessQuery(os, processId));
+    if (full && DescribeByFullOpen(os, full.Get(), fields)) {
+        return;
+    }
+    if (!full) {
+        sys::ProcessHandle limited(os, basEnumProcs::OpenProcessLimited(os, processId));
+        if (limited && DescribeByImagePath(os, limited.Get(), fields)) {
+            return;
+        }
+    }
+    if (fields.name.empty()) {
+        fields.name = exeNames.Of(processId);
+    }
 }
 
 } // namespace
@@ -73,9 +133,11 @@ ProcessSnapshot TakeProcessSnapshot(sys::Os& os) {
     snapshot.sProcNames.resize(count);
     snapshot.sProcPaths.resize(count);
     snapshot.sProcPriority.resize(count);
+    ExeNames exeNames(os);
     for (size_t i = 0; i < count; ++i) {
-        DescribeProcess(os, snapshot.lPIDs[i], snapshot.sProcNames[i], snapshot.sProcPaths[i],
-                        snapshot.sProcPriority[i]);
+        DescribeProcess(os, snapshot.lPIDs[i],
+                        {snapshot.sProcNames[i], snapshot.sProcPaths[i], snapshot.sProcPriority[i]},
+                        exeNames);
     }
     return snapshot;
 }

@@ -1,5 +1,5 @@
 #pragma once
-// The order in which the module table is listed: ascending keys, exactly as
+// The order in which the module and driver tables are listed: ascending keys, exactly as
 // the original exchange sort leaves them. For distinct keys that is the one
 // sorted order and an O(n log n) sort gives it; the exchange sort is not
 // stable, so when keys repeat (zero handles, failed queries) it is replayed to

@@ -74,4 +74,8 @@ HANDLE OpenProcessQuery(sys::Os& os, int32_t processId) {
     return os.OpenProcess(kProcessQueryAccess, FALSE, static_cast<DWORD>(processId));
 }
 
+HANDLE OpenProcessLimited(sys::Os& os, int32_t processId) {
+    return os.OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, static_cast<DWORD>(processId));
+}
+
 } // namespace basEnumProcs

@@ -30,6 +30,9 @@ std::string StripNul(std::string_view text);
 std::string StripNul(const char* buffer, size_t size);
 
 HANDLE OpenProcessQuery(sys::Os& os, int32_t processId);
+// The one right Windows grants for almost every process: its image path, priority
+// class and memory counters, nothing of its memory.
+HANDLE OpenProcessLimited(sys::Os& os, int32_t processId);
 
 // Upper-case hexadecimal of the 32-bit pattern, no leading zeros.
 std::string Hex(uint32_t value);

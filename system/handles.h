@@ -8,14 +8,15 @@
 
 namespace sys {
 
-// A process handle from OpenProcess, closed through the same Os that opened it.
-class ProcessHandle {
+// A kernel object's handle (a process, a token, a snapshot), closed through the
+// same Os that opened it. Give it nullptr, never INVALID_HANDLE_VALUE, for none.
+class KernelHandle {
 public:
-    ProcessHandle(Os& os, HANDLE handle) : os_(&os), handle_(handle) {}
-    ~ProcessHandle() { Reset(); }
-    ProcessHandle(ProcessHandle&& other) noexcept
+    KernelHandle(Os& os, HANDLE handle) : os_(&os), handle_(handle) {}
+    ~KernelHandle() { Reset(); }
+    KernelHandle(KernelHandle&& other) noexcept
         : os_(other.os_), handle_(std::exchange(other.handle_, nullptr)) {}
-    ProcessHandle& operator=(ProcessHandle&& other) noexcept {
+    KernelHandle& operator=(KernelHandle&& other) noexcept {
         if (this != &other) {
             Reset();
             os_ = other.os_;
@@ -23,8 +24,8 @@ public:
         }
         return *this;
     }
-    ProcessHandle(const ProcessHandle&) = delete;
-    ProcessHandle& operator=(const ProcessHandle&) = delete;
+    KernelHandle(const KernelHandle&) = delete;
+    KernelHandle& operator=(const KernelHandle&) = delete;
 
     HANDLE Get() const { return handle_; }
     explicit operator bool() const { return handle_ != nullptr; }
@@ -39,6 +40,8 @@ private:
     Os* os_;
     HANDLE handle_;
 };
+
+using ProcessHandle = KernelHandle;
 
 // A GDI object (font, brush, bitmap, pen) deleted with DeleteObject.
 template <typename T> class GdiObject {

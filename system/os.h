@@ -1,6 +1,6 @@
 #pragma once
 // The one seam between the viewer and the operating system: the process, module,
-// driver, memory, version and locale queries, the message boxes, the shell, the
+// driver, token, memory, version and locale queries, the message boxes, the shell, the
 // clipboard and the file times go through an Os, so that a test can make any of
 // them fail or return any data. Window and GDI plumbing (creating windows and
 // controls, messages, painting) is called directly. The product uses WindowsOs,
@@ -11,8 +11,36 @@
 #include <windows.h>
 
 #include <psapi.h>
+#include <tlhelp32.h>
+
+#include <cstddef>
 
 namespace sys {
+
+// The system's module information (NtQuerySystemInformation, class 11): every
+// kernel module, the drivers among them, with its load address and its path.
+inline constexpr ULONG kSystemModuleInformation = 11;
+inline constexpr LONG kStatusInfoLengthMismatch = static_cast<LONG>(0xC0000004);
+
+struct SystemModule {
+    HANDLE section;
+    PVOID mappedBase;
+    PVOID imageBase; // 0 where the system hides kernel addresses from this program
+    ULONG imageSize;
+    ULONG flags;
+    USHORT loadOrderIndex;
+    USHORT initOrderIndex;
+    USHORT loadCount;
+    USHORT offsetToFileName; // where the base name starts in fullPathName
+    char fullPathName[256];
+};
+
+struct SystemModules {
+    ULONG numberOfModules;
+    SystemModule modules[1];
+};
+
+inline constexpr size_t kSystemModulesHeader = offsetof(SystemModules, modules);
 
 class Os {
 public:
@@ -46,6 +74,23 @@ public:
     virtual BOOL CreateProcessA(LPCSTR application, LPSTR commandLine, BOOL inheritHandles,
                                 DWORD flags, LPCSTR directory, STARTUPINFOA* startup,
                                 PROCESS_INFORMATION* information) = 0;
+    // INVALID_HANDLE_VALUE, not nullptr, when it fails.
+    virtual HANDLE CreateToolhelp32Snapshot(DWORD flags, DWORD processId) = 0;
+    virtual BOOL Process32First(HANDLE snapshot, PROCESSENTRY32* entry) = 0;
+    virtual BOOL Process32Next(HANDLE snapshot, PROCESSENTRY32* entry) = 0;
+
+    // advapi32
+    virtual BOOL OpenProcessToken(HANDLE process, DWORD access, HANDLE* token) = 0;
+    virtual BOOL LookupPrivilegeValueA(LPCSTR system, LPCSTR name, LUID* luid) = 0;
+    // Succeeds with the last error ERROR_NOT_ALL_ASSIGNED when the token lacks a privilege.
+    virtual BOOL AdjustTokenPrivileges(HANDLE token, BOOL disableAll, TOKEN_PRIVILEGES* newState,
+                                       DWORD length, TOKEN_PRIVILEGES* previousState,
+                                       DWORD* returnLength) = 0;
+
+    // ntdll: an NTSTATUS, not the last error, tells how the query went.
+    virtual LONG NtQuerySystemInformation(ULONG infoClass, PVOID buffer, ULONG length,
+                                          ULONG* returnLength) = 0;
+    virtual ULONG RtlNtStatusToDosError(LONG status) = 0;
 
     // PSAPI.DLL
     virtual BOOL EnumProcesses(DWORD* ids, DWORD bytes, DWORD* bytesReturned) = 0;
@@ -61,9 +106,6 @@ public:
                                       DWORD size) = 0;
     virtual BOOL GetProcessMemoryInfo(HANDLE process, PROCESS_MEMORY_COUNTERS* counters,
                                       DWORD size) = 0;
-    virtual BOOL EnumDeviceDrivers(LPVOID* bases, DWORD bytes, DWORD* bytesNeeded) = 0;
-    virtual DWORD GetDeviceDriverBaseNameA(LPVOID base, LPSTR buffer, DWORD size) = 0;
-    virtual DWORD GetDeviceDriverFileNameA(LPVOID base, LPSTR buffer, DWORD size) = 0;
 
     // version.dll
     virtual DWORD GetFileVersionInfoSizeA(LPCSTR path, DWORD* handle) = 0;

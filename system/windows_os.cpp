@@ -98,6 +98,17 @@ private:
     Fn fn_ = nullptr;
 };
 
+// Calls a function the program can do without; where the system lacks it, the
+// call fails with ERROR_PROC_NOT_FOUND.
+template <typename Fn, typename... Args> BOOL CallOptional(Bound<Fn>& bound, Args... args) {
+    Fn function = bound.TryGet();
+    if (function == nullptr) {
+        ::SetLastError(ERROR_PROC_NOT_FOUND);
+        return FALSE;
+    }
+    return function(args...);
+}
+
 } // namespace
 
 void RestrictLibrarySearchToSystemFolder() {
@@ -123,11 +134,6 @@ struct WindowsOs::Bindings {
     Bound<decltype(&::GetModuleFileNameExA)> getModuleFileNameEx{psapi, "GetModuleFileNameExA"};
     Bound<decltype(&::GetModuleInformation)> getModuleInformation{psapi, "GetModuleInformation"};
     Bound<decltype(&::GetProcessMemoryInfo)> getProcessMemoryInfo{psapi, "GetProcessMemoryInfo"};
-    Bound<decltype(&::EnumDeviceDrivers)> enumDeviceDrivers{psapi, "EnumDeviceDrivers"};
-    Bound<decltype(&::GetDeviceDriverBaseNameA)> getDriverBaseName{psapi,
-                                                                   "GetDeviceDriverBaseNameA"};
-    Bound<decltype(&::GetDeviceDriverFileNameA)> getDriverFileName{psapi,
-                                                                   "GetDeviceDriverFileNameA"};
 
     Bound<DWORD(WINAPI*)(LPCSTR, LPDWORD)> getVersionInfoSize{version, "GetFileVersionInfoSizeA"};
     Bound<BOOL(WINAPI*)(LPCSTR, DWORD, DWORD, LPVOID)> getVersionInfo{version,
@@ -140,6 +146,18 @@ struct WindowsOs::Bindings {
                                                                   "QueryFullProcessImageNameA"};
     // From Windows XP SP2 on only.
     Bound<BOOL(WINAPI*)(HANDLE, PBOOL)> isWow64Process{kernel, "IsWow64Process"};
+
+    // Only the driver list asks for the debug privilege: bound then, not imported.
+    SystemLibrary advapi{"advapi32.dll"};
+    Bound<decltype(&::OpenProcessToken)> openProcessToken{advapi, "OpenProcessToken"};
+    Bound<decltype(&::LookupPrivilegeValueA)> lookupPrivilegeValue{advapi, "LookupPrivilegeValueA"};
+    Bound<decltype(&::AdjustTokenPrivileges)> adjustTokenPrivileges{advapi,
+                                                                    "AdjustTokenPrivileges"};
+
+    SystemLibrary ntdll{"ntdll.dll"};
+    Bound<LONG(WINAPI*)(ULONG, PVOID, ULONG, PULONG)> queryInformation{ntdll,
+                                                                       "NtQuerySystemInformation"};
+    Bound<ULONG(WINAPI*)(LONG)> statusToError{ntdll, "RtlNtStatusToDosError"};
 
     // Only the exit prompt needs the shell: loading it with the program would
     // cost every start-up shell32 and what it pulls in.
@@ -200,12 +218,7 @@ int WindowsOs::GetTimeFormatA(LCID locale, DWORD flags, const SYSTEMTIME* time, 
 }
 
 BOOL WindowsOs::QueryFullProcessImageNameA(HANDLE process, DWORD flags, LPSTR buffer, DWORD* size) {
-    auto query = bound_->queryImageName.TryGet();
-    if (query == nullptr) {
-        ::SetLastError(ERROR_PROC_NOT_FOUND);
-        return FALSE;
-    }
-    return query(process, flags, buffer, size);
+    return CallOptional(bound_->queryImageName, process, flags, buffer, size);
 }
 
 void WindowsOs::GetSystemInfo(SYSTEM_INFO* info) { ::GetSystemInfo(info); }
@@ -213,12 +226,7 @@ void WindowsOs::GetSystemInfo(SYSTEM_INFO* info) { ::GetSystemInfo(info); }
 void WindowsOs::GetNativeSystemInfo(SYSTEM_INFO* info) { ::GetNativeSystemInfo(info); }
 
 BOOL WindowsOs::IsWow64Process(HANDLE process, BOOL* wow64) {
-    auto query = bound_->isWow64Process.TryGet();
-    if (query == nullptr) {
-        ::SetLastError(ERROR_PROC_NOT_FOUND);
-        return FALSE;
-    }
-    return query(process, wow64);
+    return CallOptional(bound_->isWow64Process, process, wow64);
 }
 
 BOOL WindowsOs::CreateProcessA(LPCSTR application, LPSTR commandLine, BOOL inheritHandles,
@@ -226,6 +234,42 @@ BOOL WindowsOs::CreateProcessA(LPCSTR application, LPSTR commandLine, BOOL inher
                                PROCESS_INFORMATION* information) {
     return ::CreateProcessA(application, commandLine, nullptr, nullptr, inheritHandles, flags,
                             nullptr, directory, startup, information);
+}
+
+HANDLE WindowsOs::CreateToolhelp32Snapshot(DWORD flags, DWORD processId) {
+    return ::CreateToolhelp32Snapshot(flags, processId);
+}
+
+BOOL WindowsOs::Process32First(HANDLE snapshot, PROCESSENTRY32* entry) {
+    return ::Process32First(snapshot, entry);
+}
+
+BOOL WindowsOs::Process32Next(HANDLE snapshot, PROCESSENTRY32* entry) {
+    return ::Process32Next(snapshot, entry);
+}
+
+BOOL WindowsOs::OpenProcessToken(HANDLE process, DWORD access, HANDLE* token) {
+    return CallOptional(bound_->openProcessToken, process, access, token);
+}
+
+BOOL WindowsOs::LookupPrivilegeValueA(LPCSTR system, LPCSTR name, LUID* luid) {
+    return CallOptional(bound_->lookupPrivilegeValue, system, name, luid);
+}
+
+BOOL WindowsOs::AdjustTokenPrivileges(HANDLE token, BOOL disableAll, TOKEN_PRIVILEGES* newState,
+                                      DWORD length, TOKEN_PRIVILEGES* previousState,
+                                      DWORD* returnLength) {
+    return CallOptional(bound_->adjustTokenPrivileges, token, disableAll, newState, length,
+                        previousState, returnLength);
+}
+
+LONG WindowsOs::NtQuerySystemInformation(ULONG infoClass, PVOID buffer, ULONG length,
+                                         ULONG* returnLength) {
+    return bound_->queryInformation.Get(*this)(infoClass, buffer, length, returnLength);
+}
+
+ULONG WindowsOs::RtlNtStatusToDosError(LONG status) {
+    return bound_->statusToError.Get(*this)(status);
 }
 
 BOOL WindowsOs::EnumProcesses(DWORD* ids, DWORD bytes, DWORD* bytesReturned) {
@@ -239,12 +283,7 @@ BOOL WindowsOs::EnumProcessModules(HANDLE process, HMODULE* modules, DWORD bytes
 
 BOOL WindowsOs::EnumProcessModulesEx(HANDLE process, HMODULE* modules, DWORD bytes,
                                      DWORD* bytesNeeded, DWORD filter) {
-    auto enumerate = bound_->enumProcessModulesEx.TryGet();
-    if (enumerate == nullptr) {
-        ::SetLastError(ERROR_PROC_NOT_FOUND);
-        return FALSE;
-    }
-    return enumerate(process, modules, bytes, bytesNeeded, filter);
+    return CallOptional(bound_->enumProcessModulesEx, process, modules, bytes, bytesNeeded, filter);
 }
 
 DWORD WindowsOs::GetModuleBaseNameA(HANDLE process, HMODULE module, LPSTR buffer, DWORD size) {
@@ -262,18 +301,6 @@ BOOL WindowsOs::GetModuleInformation(HANDLE process, HMODULE module, MODULEINFO*
 BOOL WindowsOs::GetProcessMemoryInfo(HANDLE process, PROCESS_MEMORY_COUNTERS* counters,
                                      DWORD size) {
     return bound_->getProcessMemoryInfo.Get(*this)(process, counters, size);
-}
-
-BOOL WindowsOs::EnumDeviceDrivers(LPVOID* bases, DWORD bytes, DWORD* bytesNeeded) {
-    return bound_->enumDeviceDrivers.Get(*this)(bases, bytes, bytesNeeded);
-}
-
-DWORD WindowsOs::GetDeviceDriverBaseNameA(LPVOID base, LPSTR buffer, DWORD size) {
-    return bound_->getDriverBaseName.Get(*this)(base, buffer, size);
-}
-
-DWORD WindowsOs::GetDeviceDriverFileNameA(LPVOID base, LPSTR buffer, DWORD size) {
-    return bound_->getDriverFileName.Get(*this)(base, buffer, size);
 }
 
 DWORD WindowsOs::GetFileVersionInfoSizeA(LPCSTR path, DWORD* handle) {

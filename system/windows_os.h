@@ -46,6 +46,19 @@ public:
     BOOL CreateProcessA(LPCSTR application, LPSTR commandLine, BOOL inheritHandles, DWORD flags,
                         LPCSTR directory, STARTUPINFOA* startup,
                         PROCESS_INFORMATION* information) override;
+    HANDLE CreateToolhelp32Snapshot(DWORD flags, DWORD processId) override;
+    BOOL Process32First(HANDLE snapshot, PROCESSENTRY32* entry) override;
+    BOOL Process32Next(HANDLE snapshot, PROCESSENTRY32* entry) override;
+
+    BOOL OpenProcessToken(HANDLE process, DWORD access, HANDLE* token) override;
+    BOOL LookupPrivilegeValueA(LPCSTR system, LPCSTR name, LUID* luid) override;
+    BOOL AdjustTokenPrivileges(HANDLE token, BOOL disableAll, TOKEN_PRIVILEGES* newState,
+                               DWORD length, TOKEN_PRIVILEGES* previousState,
+                               DWORD* returnLength) override;
+
+    LONG NtQuerySystemInformation(ULONG infoClass, PVOID buffer, ULONG length,
+                                  ULONG* returnLength) override;
+    ULONG RtlNtStatusToDosError(LONG status) override;
 
     BOOL EnumProcesses(DWORD* ids, DWORD bytes, DWORD* bytesReturned) override;
     BOOL EnumProcessModules(HANDLE process, HMODULE* modules, DWORD bytes,
@@ -58,9 +71,6 @@ public:
                               DWORD size) override;
     BOOL GetProcessMemoryInfo(HANDLE process, PROCESS_MEMORY_COUNTERS* counters,
                               DWORD size) override;
-    BOOL EnumDeviceDrivers(LPVOID* bases, DWORD bytes, DWORD* bytesNeeded) override;
-    DWORD GetDeviceDriverBaseNameA(LPVOID base, LPSTR buffer, DWORD size) override;
-    DWORD GetDeviceDriverFileNameA(LPVOID base, LPSTR buffer, DWORD size) override;
 
     DWORD GetFileVersionInfoSizeA(LPCSTR path, DWORD* handle) override;
     BOOL GetFileVersionInfoA(LPCSTR path, DWORD handle, DWORD size, LPVOID data) override;

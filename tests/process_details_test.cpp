@@ -41,8 +41,8 @@ protected:
         other.counters.PagefileUsage = 8192;
         other.counters.PageFaultCount = 12;
         os.processes[500] = other;
-        os.drivers = {{0x80000000u, "ntoskrnl.exe", "\\SystemRoot\\ntoskrnl.exe"},
-                      {0xF7A5C000u, "k.sys", "\\SystemRoot\\k.sys"}};
+        os.drivers = {{0x80000000u, "\\SystemRoot\\ntoskrnl.exe"},
+                      {0xF7A5C000u, "\\SystemRoot\\k.sys"}};
         Open();
         form->cmdRefresh_Click(); // whether or not the system activated the window
     }
@@ -203,7 +203,7 @@ LABELED_TEST_F("dpi", DetailsTest, EmptyBarIsAGreyFieldInABlackFrameWithThreeTic
 }
 
 LABELED_TEST_F("dpi", DetailsTest, BarShowsModulesAndDriversAtTheirScaledAddresses) {
-    os.drivers.push_back({0xFFFFF000u, "top.sys", "\\SystemRoot\\top.sys"});
+    os.drivers.push_back({0xFFFFF000u, "\\SystemRoot\\top.sys"});
     form->cmdRefresh_Click();
     Select(MainControl::lstProcesses, RowOf(412));
     int row = Px(8040 + 600);
@@ -351,7 +351,7 @@ LABELED_TEST_F("dpi", DetailsTest, A64BitProcessGetsABarOfItsOwnRangeWithLabelsA
     big.counters.WorkingSetSize = static_cast<SIZE_T>(6000000000);
     big.modules.push_back({0x7FFB56780000, 0x40000000, "ntdll.dll", "C:\\W\\ntdll.dll"});
     os.processes[600] = big;
-    os.drivers.push_back({0xFFFFF80212340000, "ntfs.sys", "\\SystemRoot\\ntfs.sys"});
+    os.drivers.push_back({0xFFFFF80212340000, "\\SystemRoot\\ntfs.sys"});
     form->cmdRefresh_Click();
     const main_window::MainControl labels[] = {MainControl::Label1, MainControl::Label4,
                                                MainControl::Label3, MainControl::Label5,
@@ -411,7 +411,7 @@ LABELED_TEST_F("dpi", DetailsTest, A64BitProcessGetsABarOfItsOwnRangeWithLabelsA
 }
 
 TEST_F(DetailsTest, EachRefreshRebuildsTheDriverList) {
-    os.drivers = {{0x0000A000u, "x.sys", "x"}};
+    os.drivers = {{0x0000A000u, "x.sys"}};
     form->cmdRefresh_Click();
     EXPECT_EQ(Text(MainControl::lblDrivers), "1 Drivers");
     EXPECT_EQ(Rows(MainControl::lstDrivers),

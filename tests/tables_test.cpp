@@ -117,13 +117,11 @@ TEST(ModuleLine, Texts) {
 
 TEST(DriverTable, UnsignedOrderAndTexts) {
     fake::FakeOs os;
-    os.drivers = {{0xF7A5C000, "k.sys", "k"},
-                  {0x80100000, "disk.sys", "\\d\\disk.sys"},
-                  {0x0000A000, "x.sys", "x"}};
+    os.drivers = {{0xF7A5C000, "k.sys"}, {0x80100000, "\\d\\disk.sys"}, {0x0000A000, "x.sys"}};
     bool wide = sys::kEditionWidth == AddressWidth::Bits64;
     if (wide) {
-        os.drivers.push_back({0xFFFFF80212340000, "ntfs.sys", "n"});
-        os.drivers.push_back({0x140000000, "low.sys", "l"});
+        os.drivers.push_back({0xFFFFF80212340000, "ntfs.sys"});
+        os.drivers.push_back({0x140000000, "low.sys"});
     }
     auto table = ReadDrivers(os);
     std::vector<std::string> order{"x.sys", "disk.sys", "k.sys"};
@@ -153,16 +151,80 @@ TEST(DriverLine, EveryDigitOfTheWidthInGroupsOfFour) {
     EXPECT_EQ(DriverLineText("d", at64(~uint64_t{0})), "d @ FFFF FFFF FFFF FFFF");
 }
 
-TEST(DriverTable, FailedNameQueriesAndFailedEnumeration) {
+// The names as the system's module information gives them: the base name from
+// where it says it starts, a path that fills the field without a terminator.
+TEST(DriverTable, NamesAndPathsOfTheModuleInformation) {
     fake::FakeOs os;
-    os.drivers = {{0x80100000, "disk.sys", "\\d\\disk.sys"}};
-    os.Fail("GetDeviceDriverBaseNameA", ERROR_ACCESS_DENIED);
+    const std::string filled(256, 'p');
+    os.drivers = {{0x80100000, "\\SystemRoot\\system32\\drivers\\disk.sys"},
+                  {0x80200000, "\\??\\C:\\x.sys", 4},
+                  {0x80300000, "short", 300},
+                  {0x80400000, filled + "\\cut.sys"}};
     auto table = ReadDrivers(os);
-    EXPECT_EQ(table.sDriverNames, (std::vector<std::string>{""}));
-    EXPECT_EQ(main_window::DriverLines(table)[0], testkit::DriverRow("", "8010 0000"));
-    EXPECT_EQ(table.sDriverPaths[0], "\\d\\disk.sys");
-    os.Fail("EnumDeviceDrivers", ERROR_ACCESS_DENIED);
-    EXPECT_THROW(ReadDrivers(os), sys::RaisedError);
+    EXPECT_EQ(table.sDriverNames, (std::vector<std::string>{"disk.sys", "C:\\x.sys", "", filled}));
+    EXPECT_EQ(table.sDriverPaths[0], "\\SystemRoot\\system32\\drivers\\disk.sys");
+    EXPECT_EQ(table.sDriverPaths[3], filled);
+    EXPECT_FALSE(table.addressesHidden);
+    os.drivers.clear();
+    EXPECT_FALSE(ReadDrivers(os).addressesHidden);
+}
+
+// One query, grown to what the system asks for while it answers "too small",
+// also when a driver loads between two queries; a failed query raises its error.
+TEST(DriverTable, TheQueryGrowsUntilTheAnswerFitsAndRaisesItsFailure) {
+    fake::FakeOs os;
+    for (uint64_t i = 0; i < 300; ++i) {
+        os.drivers.push_back({0x80000000 + i * 0x10000, "\\SystemRoot\\d.sys"});
+    }
+    auto bytesFor = [](size_t count) {
+        return static_cast<ULONG>(sys::kSystemModulesHeader + count * sizeof(sys::SystemModule));
+    };
+    os.Before("NtQuerySystemInformation", [&os] {
+        if (os.calls["NtQuerySystemInformation"] == 2) {
+            os.drivers.push_back({0xF0000000, "\\SystemRoot\\late.sys"});
+        }
+    });
+    auto table = ReadDrivers(os);
+    EXPECT_EQ(table.lNumDrivers, 301);
+    EXPECT_EQ(table.sDriverNames.back(), "late.sys");
+    EXPECT_EQ(os.moduleInformationLengths,
+              (std::vector<ULONG>{bytesFor(256), bytesFor(300), bytesFor(301)}));
+
+    os.Fail("NtQuerySystemInformation", ERROR_ACCESS_DENIED);
+    try {
+        ReadDrivers(os);
+        ADD_FAILURE() << "no error raised";
+    } catch (const sys::RaisedError& error) {
+        EXPECT_EQ(error.Description(), "Error: 5(&H5): Access denied.");
+    }
+}
+
+// Windows hides kernel addresses from a program without the debug privilege
+// enabled: where the token holds it, it is enabled for the query alone and put
+// back as it was.
+TEST(DriverTable, HiddenAddressesAndTheDebugPrivilege) {
+    struct Case {
+        bool held;
+        bool enabledBefore;
+    } cases[] = {{false, false}, {true, false}, {true, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "held " << c.held << ", enabled " << c.enabledBefore);
+        fake::FakeOs os;
+        os.driverAddressesHidden = true;
+        os.debugPrivilegeHeld = c.held;
+        os.debugPrivilegeEnabled = c.enabledBefore;
+        os.drivers = {{0xF0000000, "\\SystemRoot\\b.sys"}, {0x80000000, "\\SystemRoot\\a.sys"}};
+        auto table = ReadDrivers(os);
+        EXPECT_EQ(table.addressesHidden, !c.held);
+        auto shown = c.held ? std::vector<std::string>{testkit::DriverRow("a.sys", "8000 0000"),
+                                                       testkit::DriverRow("b.sys", "F000 0000")}
+                            : std::vector<std::string>{"b.sys @ hidden", "a.sys @ hidden"};
+        EXPECT_EQ(main_window::DriverLines(table), shown);
+        EXPECT_EQ(table.sDriverPaths[0], c.held ? "\\SystemRoot\\a.sys" : "\\SystemRoot\\b.sys");
+        EXPECT_EQ(os.moduleQueriesWithDebugPrivilege, c.held ? 1 : 0);
+        EXPECT_EQ(os.debugPrivilegeEnabled, c.enabledBefore);
+        EXPECT_EQ(os.OpenHandles(), 0) << "the token stays open";
+    }
 }
 
 // Every name and path comes through the system's 260-character buffer: one that
@@ -180,14 +242,10 @@ TEST(NameBuffers, EveryNameAndPathIsCutAtTheBufferEnd) {
         process.regions = {fake::Region(0, 0x10000000, MEM_FREE),
                            fake::Region(0x10000000, 0x1000, MEM_COMMIT, MEM_IMAGE, PAGE_READONLY),
                            fake::Region(0x10001000, 0x6FFEF000, MEM_FREE)};
-        os.drivers = {{0x80100000u, name, path}};
 
         auto snapshot = main_window::TakeProcessSnapshot(os);
         EXPECT_EQ(snapshot.sProcNames[0], shownName);
         EXPECT_EQ(snapshot.sProcPaths[0], shownPath);
-        auto drivers = ReadDrivers(os);
-        EXPECT_EQ(drivers.sDriverNames[0], shownName);
-        EXPECT_EQ(drivers.sDriverPaths[0], shownPath);
         HANDLE handle = os.OpenProcess(0x410, FALSE, 8);
         auto modules = ReadModules(os, handle).table;
         EXPECT_EQ(modules.sModuleNames, std::vector<std::string>(2, shownName));
@@ -199,7 +257,7 @@ TEST(NameBuffers, EveryNameAndPathIsCutAtTheBufferEnd) {
     }
 }
 
-// The three lists share one enumeration: 25 slots first, doubled while the reply
+// The process and module lists share one enumeration: 25 slots first, doubled while the reply
 // fills the buffer.
 struct Enumerated {
     size_t entries;
@@ -229,23 +287,11 @@ Enumerated EnumerateModules(int count) {
     return {listing.table.sModuleNames.size(), os.enumModulesSizes, sizeof(HMODULE)};
 }
 
-Enumerated EnumerateDrivers(int count) {
-    fake::FakeOs os;
-    for (int i = 0; i < count; ++i) {
-        os.drivers.push_back({0xF0000000u - i * 0x10000u, "d.sys", "\\SystemRoot\\d.sys"});
-    }
-    auto table = ReadDrivers(os);
-    EXPECT_EQ(main_window::DriverLines(table).size(), static_cast<size_t>(count));
-    return {table.sDriverNames.size(), os.enumDriversSizes, sizeof(LPVOID)};
-}
-
 TEST(GrowingEnumeration, EveryListDoublesItsBufferWhileTheReplyFillsIt) {
     struct List {
         const char* name;
         Enumerated (*enumerate)(int);
-    } lists[] = {{"processes", EnumerateProcesses},
-                 {"modules", EnumerateModules},
-                 {"drivers", EnumerateDrivers}};
+    } lists[] = {{"processes", EnumerateProcesses}, {"modules", EnumerateModules}};
     struct Case {
         int entries;
         std::initializer_list<int> slots;

@@ -197,6 +197,50 @@ uint64_t ImageSizeOfFile(const std::string& path) {
     return nt.OptionalHeader.SizeOfImage;
 }
 
+namespace {
+
+// RTL_PROCESS_MODULE_INFORMATION, laid out as the system documents it.
+struct KernelModule {
+    void* section;
+    void* mappedBase;
+    void* imageBase;
+    ULONG imageSize;
+    ULONG flags;
+    USHORT loadOrderIndex;
+    USHORT initOrderIndex;
+    USHORT loadCount;
+    USHORT offsetToFileName;
+    char fullPathName[256];
+};
+
+} // namespace
+
+std::vector<DriverFacts> DriversOfTheSystem() {
+    using Query = LONG(WINAPI*)(ULONG, PVOID, ULONG, PULONG);
+    auto query = reinterpret_cast<Query>(reinterpret_cast<void*>(
+        ::GetProcAddress(::GetModuleHandleA("ntdll.dll"), "NtQuerySystemInformation")));
+    constexpr ULONG kModuleInformation = 11;
+    std::vector<char> answer(1 << 20);
+    ULONG written = 0;
+    LONG status =
+        query(kModuleInformation, answer.data(), static_cast<ULONG>(answer.size()), &written);
+    if (status < 0) {
+        throw std::runtime_error("module information: status " + std::to_string(status));
+    }
+    ULONG count = 0;
+    std::memcpy(&count, answer.data(), sizeof count);
+    size_t first = alignof(KernelModule) > sizeof(ULONG) ? alignof(KernelModule) : sizeof(ULONG);
+    std::vector<DriverFacts> drivers;
+    for (ULONG k = 0; k < count; ++k) {
+        KernelModule module;
+        std::memcpy(&module, answer.data() + first + k * sizeof module, sizeof module);
+        std::string path(module.fullPathName, strnlen(module.fullPathName, 256));
+        drivers.push_back({path.substr(module.offsetToFileName), path,
+                           reinterpret_cast<uintptr_t>(module.imageBase)});
+    }
+    return drivers;
+}
+
 bool RunningUnderWine() {
     HMODULE ntdll = ::GetModuleHandleA("ntdll.dll");
     return ntdll != nullptr && ::GetProcAddress(ntdll, "wine_get_version") != nullptr;

@@ -41,6 +41,15 @@ std::vector<LinuxMapping> LinuxMappingsOf(const std::string& exeName);
 // SizeOfImage from the header of a 64-bit PE file; throws when it cannot be read.
 uint64_t ImageSizeOfFile(const std::string& path);
 
+// The kernel modules of the system's module information (the drivers among them),
+// read by this program itself, in the system's order.
+struct DriverFacts {
+    std::string name;
+    std::string path;
+    uint64_t base; // as this program's pointers hold it
+};
+std::vector<DriverFacts> DriversOfTheSystem();
+
 bool RunningUnderWine();
 // True when this 32-bit program runs on 64-bit Windows.
 bool RunningUnderWow64();

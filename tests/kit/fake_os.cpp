@@ -42,7 +42,7 @@ void FakeOs::ResetCounts() {
     calls.clear();
     enumProcessesSizes.clear();
     enumModulesSizes.clear();
-    enumDriversSizes.clear();
+    moduleInformationLengths.clear();
     openAccessMasks.clear();
     tabStops.clear();
     messageBoxes.clear();
@@ -75,23 +75,22 @@ Process* FakeOs::ProcessOf(HANDLE handle) {
     return process == processes.end() ? nullptr : &process->second;
 }
 
+Process* FakeOs::ReadableProcessOf(HANDLE handle) {
+    if (limitedHandles_.count(handle) != 0) {
+        lastError_ = ERROR_ACCESS_DENIED;
+        return nullptr;
+    }
+    return ProcessOf(handle);
+}
+
 const Module* FakeOs::ModuleOf(HANDLE process, HMODULE module) {
-    Process* owner = ProcessOf(process);
+    Process* owner = ReadableProcessOf(process);
     if (owner == nullptr) {
         return nullptr;
     }
     for (const Module& candidate : owner->modules) {
         if (PointerWide(candidate.base) == AsAddress(module)) {
             return &candidate;
-        }
-    }
-    return nullptr;
-}
-
-const Driver* FakeOs::DriverAt(LPVOID base) {
-    for (const Driver& driver : drivers) {
-        if (PointerWide(driver.base) == AsAddress(base)) {
-            return &driver;
         }
     }
     return nullptr;
@@ -134,25 +133,43 @@ HANDLE FakeOs::OpenProcess(DWORD access, BOOL, DWORD pid) {
     if (process == nullptr) {
         return nullptr;
     }
-    if (process->openError != 0) {
+    bool limited = access == PROCESS_QUERY_LIMITED_INFORMATION;
+    if (process->openError != 0 && !(limited && process->limitedOpenGranted)) {
         lastError_ = process->openError;
         return nullptr;
     }
+    if (debugPrivilegeEnabled) {
+        ++opensWithDebugPrivilege;
+    }
+    HANDLE handle = NewHandle(pid);
+    if (limited) {
+        limitedHandles_.insert(handle);
+    }
+    return handle;
+}
+
+HANDLE FakeOs::NewHandle(DWORD pid, bool counted) {
     auto handle = reinterpret_cast<HANDLE>(nextHandle_);
     nextHandle_ += 4;
     openHandles_[handle] = pid;
-    ++opened;
+    if (counted) {
+        ++opened;
+    } else {
+        uncounted_.insert(handle);
+    }
     return handle;
 }
 
 BOOL FakeOs::CloseHandle(HANDLE handle) {
     bool fails = Enter("CloseHandle");
+    limitedHandles_.erase(handle);
+    snapshots_.erase(handle);
     if (openHandles_.erase(handle) == 0) {
         ++badCloses;
         lastError_ = ERROR_INVALID_HANDLE;
         return FALSE;
     }
-    ++closed;
+    closed += uncounted_.erase(handle) == 0 ? 1 : 0;
     return fails ? FALSE : TRUE;
 }
 
@@ -173,7 +190,7 @@ SIZE_T FakeOs::VirtualQueryEx(HANDLE handle, LPCVOID address, MEMORY_BASIC_INFOR
     if (Enter("VirtualQueryEx")) {
         return 0;
     }
-    Process* process = ProcessOf(handle);
+    Process* process = ReadableProcessOf(handle);
     if (process == nullptr || length < sizeof *info) {
         lastError_ = process == nullptr ? ERROR_INVALID_HANDLE : ERROR_BAD_LENGTH;
         return 0;
@@ -313,6 +330,10 @@ BOOL FakeOs::EnumProcessModulesEx(HANDLE handle, HMODULE* modules, DWORD bytes, 
 }
 
 BOOL FakeOs::ListModules(HANDLE handle, HMODULE* modules, DWORD bytes, DWORD* bytesNeeded) {
+    if (limitedHandles_.count(handle) != 0) {
+        lastError_ = ERROR_ACCESS_DENIED;
+        return FALSE;
+    }
     Process* process = ProcessOf(handle);
     if (process == nullptr) {
         lastError_ = ERROR_INVALID_HANDLE;
@@ -386,13 +407,174 @@ BOOL FakeOs::CreateProcessA(LPCSTR application, LPSTR commandLine, BOOL, DWORD, 
     }
     // Two handles the caller must close, like the system's.
     *information = PROCESS_INFORMATION{};
-    information->hProcess = reinterpret_cast<HANDLE>(nextHandle_++);
-    information->hThread = reinterpret_cast<HANDLE>(nextHandle_++);
-    openHandles_[information->hProcess] = 0;
-    openHandles_[information->hThread] = 0;
-    ++opened;
-    ++opened;
+    information->hProcess = NewHandle(0);
+    information->hThread = NewHandle(0);
     return TRUE;
+}
+
+HANDLE FakeOs::CreateToolhelp32Snapshot(DWORD flags, DWORD) {
+    if (Enter("CreateToolhelp32Snapshot")) {
+        return INVALID_HANDLE_VALUE;
+    }
+    if ((flags & TH32CS_SNAPPROCESS) == 0) {
+        lastError_ = ERROR_INVALID_PARAMETER;
+        return INVALID_HANDLE_VALUE;
+    }
+    std::vector<PROCESSENTRY32> entries;
+    for (const auto& [pid, process] : processes) {
+        if (!process.exeName.empty()) {
+            PROCESSENTRY32 entry{};
+            entry.th32ProcessID = pid;
+            CopyName(process.exeName, entry.szExeFile, sizeof entry.szExeFile);
+            entries.push_back(entry);
+        }
+    }
+    HANDLE handle = NewHandle(0, false);
+    snapshots_[handle] = {std::move(entries), 0};
+    return handle;
+}
+
+BOOL FakeOs::Process32First(HANDLE snapshot, PROCESSENTRY32* entry) {
+    if (Enter("Process32First")) {
+        return FALSE;
+    }
+    auto found = snapshots_.find(snapshot);
+    if (found != snapshots_.end()) {
+        found->second.next = 0;
+    }
+    return NextEntry(snapshot, entry);
+}
+
+BOOL FakeOs::Process32Next(HANDLE snapshot, PROCESSENTRY32* entry) {
+    return Enter("Process32Next") ? FALSE : NextEntry(snapshot, entry);
+}
+
+BOOL FakeOs::NextEntry(HANDLE snapshot, PROCESSENTRY32* entry) {
+    auto found = snapshots_.find(snapshot);
+    if (found == snapshots_.end() || entry->dwSize != sizeof *entry) {
+        lastError_ = found == snapshots_.end() ? ERROR_INVALID_HANDLE : ERROR_BAD_LENGTH;
+        return FALSE;
+    }
+    Snapshot& listing = found->second;
+    if (listing.next >= listing.entries.size()) {
+        lastError_ = ERROR_NO_MORE_FILES;
+        return FALSE;
+    }
+    *entry = listing.entries[listing.next++];
+    entry->dwSize = sizeof *entry;
+    return TRUE;
+}
+
+BOOL FakeOs::OpenProcessToken(HANDLE, DWORD, HANDLE* token) {
+    if (Enter("OpenProcessToken")) {
+        return FALSE;
+    }
+    *token = token_ = NewHandle(0, false);
+    return TRUE;
+}
+
+BOOL FakeOs::LookupPrivilegeValueA(LPCSTR, LPCSTR name, LUID* luid) {
+    if (Enter("LookupPrivilegeValueA")) {
+        return FALSE;
+    }
+    if (std::strcmp(name, SE_DEBUG_NAME) != 0) {
+        lastError_ = ERROR_NO_SUCH_PRIVILEGE;
+        return FALSE;
+    }
+    *luid = LUID{kDebugPrivilegeLuid, 0};
+    return TRUE;
+}
+
+// As the system does: the previous state of what changed only, and a token that
+// lacks a privilege succeeds with ERROR_NOT_ALL_ASSIGNED.
+BOOL FakeOs::AdjustTokenPrivileges(HANDLE token, BOOL disableAll, TOKEN_PRIVILEGES* newState,
+                                   DWORD length, TOKEN_PRIVILEGES* previousState,
+                                   DWORD* returnLength) {
+    ++privilegeAdjustments;
+    if (Enter("AdjustTokenPrivileges")) {
+        return FALSE;
+    }
+    if (token == nullptr || token != token_ || openHandles_.count(token) == 0 || disableAll ||
+        newState->PrivilegeCount != 1 ||
+        newState->Privileges[0].Luid.LowPart != kDebugPrivilegeLuid ||
+        (previousState != nullptr && length < sizeof(TOKEN_PRIVILEGES))) {
+        lastError_ = ERROR_INVALID_PARAMETER;
+        return FALSE;
+    }
+    bool enable = (newState->Privileges[0].Attributes & SE_PRIVILEGE_ENABLED) != 0;
+    bool changes = debugPrivilegeHeld && enable != debugPrivilegeEnabled;
+    if (previousState != nullptr) {
+        *previousState = TOKEN_PRIVILEGES{};
+        if (changes) {
+            previousState->PrivilegeCount = 1;
+            previousState->Privileges[0] = {newState->Privileges[0].Luid,
+                                            debugPrivilegeEnabled ? SE_PRIVILEGE_ENABLED : 0u};
+        }
+        if (returnLength != nullptr) {
+            *returnLength = sizeof(TOKEN_PRIVILEGES);
+        }
+    }
+    if (changes) {
+        debugPrivilegeEnabled = enable;
+    }
+    lastError_ = debugPrivilegeHeld ? ERROR_SUCCESS : ERROR_NOT_ALL_ASSIGNED;
+    return TRUE;
+}
+
+LONG FakeOs::NtQuerySystemInformation(ULONG infoClass, PVOID buffer, ULONG length,
+                                      ULONG* returnLength) {
+    moduleInformationLengths.push_back(length);
+    moduleQueriesWithDebugPrivilege += debugPrivilegeEnabled ? 1 : 0;
+    processHandlesOpenAtModuleQuery = OpenHandles() - static_cast<int>(uncounted_.size());
+    if (Enter("NtQuerySystemInformation")) {
+        return static_cast<LONG>(kScriptedStatus | lastError_);
+    }
+    if (infoClass != sys::kSystemModuleInformation) {
+        return kStatusInvalidInfoClass;
+    }
+    ULONG needed =
+        static_cast<ULONG>(sys::kSystemModulesHeader + drivers.size() * sizeof(sys::SystemModule));
+    if (returnLength != nullptr) {
+        *returnLength = needed;
+    }
+    if (length < needed) {
+        return sys::kStatusInfoLengthMismatch;
+    }
+    auto* answer = static_cast<sys::SystemModules*>(buffer);
+    answer->numberOfModules = static_cast<ULONG>(drivers.size());
+    for (size_t k = 0; k < drivers.size(); ++k) {
+        answer->modules[k] = SystemModuleOf(drivers[k]);
+    }
+    return 0;
+}
+
+sys::SystemModule FakeOs::SystemModuleOf(const Driver& driver) const {
+    sys::SystemModule module{};
+    bool hidden = driverAddressesHidden && !debugPrivilegeEnabled;
+    module.imageBase = reinterpret_cast<PVOID>(static_cast<uintptr_t>(hidden ? 0 : driver.base));
+    std::string field = driver.path.substr(0, sizeof module.fullPathName);
+    std::memcpy(module.fullPathName, field.data(), field.size());
+    size_t slash = field.find_last_of('\\');
+    module.offsetToFileName = static_cast<USHORT>(driver.nameOffset >= 0       ? driver.nameOffset
+                                                  : slash == std::string::npos ? 0
+                                                                               : slash + 1);
+    return module;
+}
+
+ULONG FakeOs::RtlNtStatusToDosError(LONG status) {
+    if ((static_cast<ULONG>(status) & kScriptedStatus) == kScriptedStatus) {
+        return static_cast<ULONG>(status) & 0xFFFF;
+    }
+    switch (static_cast<ULONG>(status)) {
+    case 0xC0000022: // STATUS_ACCESS_DENIED
+        return ERROR_ACCESS_DENIED;
+    case 0xC0000004: // STATUS_INFO_LENGTH_MISMATCH
+        return ERROR_BAD_LENGTH;
+    case 0xC0000003: // STATUS_INVALID_INFO_CLASS
+        return ERROR_INVALID_PARAMETER;
+    default:
+        return ERROR_MR_MID_NOT_FOUND;
+    }
 }
 
 BOOL FakeOs::QueryFullProcessImageNameA(HANDLE handle, DWORD, LPSTR buffer, DWORD* size) {
@@ -460,40 +642,6 @@ BOOL FakeOs::GetProcessMemoryInfo(HANDLE handle, PROCESS_MEMORY_COUNTERS* counte
     *counters = process->counters;
     counters->cb = sizeof *counters;
     return TRUE;
-}
-
-BOOL FakeOs::EnumDeviceDrivers(LPVOID* bases, DWORD bytes, DWORD* bytesNeeded) {
-    enumDriversSizes.push_back(bytes);
-    if (Enter("EnumDeviceDrivers")) {
-        return FALSE;
-    }
-    size_t fit = std::min<size_t>(drivers.size(), bytes / sizeof(LPVOID));
-    for (size_t i = 0; i < fit; ++i) {
-        bases[i] = reinterpret_cast<LPVOID>(static_cast<uintptr_t>(drivers[i].base));
-    }
-    *bytesNeeded = static_cast<DWORD>(drivers.size() * sizeof(LPVOID));
-    return TRUE;
-}
-
-DWORD FakeOs::CopyDriverText(const char* call, LPVOID base, std::string Driver::*text, LPSTR buffer,
-                             DWORD size) {
-    if (Enter(call)) {
-        return 0;
-    }
-    const Driver* driver = DriverAt(base);
-    if (driver == nullptr) {
-        lastError_ = ERROR_INVALID_PARAMETER;
-        return 0;
-    }
-    return CopyName(driver->*text, buffer, size);
-}
-
-DWORD FakeOs::GetDeviceDriverBaseNameA(LPVOID base, LPSTR buffer, DWORD size) {
-    return CopyDriverText("GetDeviceDriverBaseNameA", base, &Driver::name, buffer, size);
-}
-
-DWORD FakeOs::GetDeviceDriverFileNameA(LPVOID base, LPSTR buffer, DWORD size) {
-    return CopyDriverText("GetDeviceDriverFileNameA", base, &Driver::path, buffer, size);
 }
 
 DWORD FakeOs::GetFileVersionInfoSizeA(LPCSTR path, DWORD* handle) {

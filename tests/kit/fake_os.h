@@ -37,6 +37,12 @@ struct Process {
     DWORD modulesError = 0;
     // What QueryFullProcessImageNameA reports; it fails while this is empty.
     std::string imagePath;
+    // Where openError refuses the open for query and memory read: the open with
+    // PROCESS_QUERY_LIMITED_INFORMATION alone still works, as Windows grants it
+    // for other users' and most system processes.
+    bool limitedOpenGranted = false;
+    // The exe name the Tool Help process snapshot lists; left out while empty.
+    std::string exeName;
     std::vector<MEMORY_BASIC_INFORMATION> regions;
     // Scripted processes are 32-bit unless they say otherwise, so that the 64-bit
     // test programs check the 32-bit rules too. Where the native system is 64-bit,
@@ -49,11 +55,19 @@ struct Process {
 inline constexpr const char* kModuleListCall =
     sizeof(void*) == 8 ? "EnumProcessModulesEx" : "EnumProcessModules";
 
+// A kernel module as the system's module information reports it.
 struct Driver {
     uint64_t base = 0;
-    std::string name;
-    std::string path;
+    std::string path;    // the first 256 bytes fill the system's fixed field
+    int nameOffset = -1; // where the base name starts; -1: after the last backslash
 };
+
+inline constexpr ULONG kDebugPrivilegeLuid = 20;
+inline constexpr LONG kStatusAccessDenied = static_cast<LONG>(0xC0000022);
+inline constexpr LONG kStatusInvalidInfoClass = static_cast<LONG>(0xC0000003);
+// A query made to fail with Fail(call, error) answers this status with the error in
+// its low word, an error status that RtlNtStatusToDosError turns back into it.
+inline constexpr ULONG kScriptedStatus = 0xE0000000;
 
 // A value inside a file's version block, as VerQueryValueA reports it.
 struct VersionValue {
@@ -99,7 +113,12 @@ public:
     std::map<DWORD, Process> processes;
     // Ids as EnumProcesses returns them; when empty, the keys of `processes`.
     std::vector<DWORD> processOrder;
+    // The module information: its drivers, in the system's order.
     std::vector<Driver> drivers;
+    // Windows 11 24H2 and later: every address 0 unless the debug privilege is enabled.
+    bool driverAddressesHidden = false;
+    bool debugPrivilegeHeld = false; // the token's, as an elevated administrator's
+    bool debugPrivilegeEnabled = false;
     std::map<DWORD, std::string> messages; // FormatMessage texts
     std::map<std::string, VersionFile> versionFiles;
     std::string thousandsSeparator = ",";
@@ -123,8 +142,12 @@ public:
     std::map<std::string, int> calls;
     std::vector<DWORD> enumProcessesSizes; // buffer size of each call
     std::vector<DWORD> enumModulesSizes;
-    std::vector<DWORD> enumModulesFilters; // the filter of each EnumProcessModulesEx
-    std::vector<DWORD> enumDriversSizes;
+    std::vector<DWORD> enumModulesFilters;       // the filter of each EnumProcessModulesEx
+    std::vector<ULONG> moduleInformationLengths; // buffer length of each query
+    int moduleQueriesWithDebugPrivilege = 0;
+    int processHandlesOpenAtModuleQuery = 0; // at the last query
+    int opensWithDebugPrivilege = 0;
+    int privilegeAdjustments = 0;
     std::vector<DWORD> openAccessMasks;
     std::vector<std::vector<INT>> tabStops; // the stops of each EM_SETTABSTOPS
     std::vector<MessageBoxCall> messageBoxes;
@@ -174,6 +197,18 @@ public:
                         LPCSTR directory, STARTUPINFOA* startup,
                         PROCESS_INFORMATION* information) override;
 
+    HANDLE CreateToolhelp32Snapshot(DWORD flags, DWORD processId) override;
+    BOOL Process32First(HANDLE snapshot, PROCESSENTRY32* entry) override;
+    BOOL Process32Next(HANDLE snapshot, PROCESSENTRY32* entry) override;
+    BOOL OpenProcessToken(HANDLE process, DWORD access, HANDLE* token) override;
+    BOOL LookupPrivilegeValueA(LPCSTR system, LPCSTR name, LUID* luid) override;
+    BOOL AdjustTokenPrivileges(HANDLE token, BOOL disableAll, TOKEN_PRIVILEGES* newState,
+                               DWORD length, TOKEN_PRIVILEGES* previousState,
+                               DWORD* returnLength) override;
+    LONG NtQuerySystemInformation(ULONG infoClass, PVOID buffer, ULONG length,
+                                  ULONG* returnLength) override;
+    ULONG RtlNtStatusToDosError(LONG status) override;
+
     BOOL EnumProcesses(DWORD* ids, DWORD bytes, DWORD* bytesReturned) override;
     BOOL EnumProcessModules(HANDLE process, HMODULE* modules, DWORD bytes,
                             DWORD* bytesNeeded) override;
@@ -185,9 +220,6 @@ public:
                               DWORD size) override;
     BOOL GetProcessMemoryInfo(HANDLE process, PROCESS_MEMORY_COUNTERS* counters,
                               DWORD size) override;
-    BOOL EnumDeviceDrivers(LPVOID* bases, DWORD bytes, DWORD* bytesNeeded) override;
-    DWORD GetDeviceDriverBaseNameA(LPVOID base, LPSTR buffer, DWORD size) override;
-    DWORD GetDeviceDriverFileNameA(LPVOID base, LPSTR buffer, DWORD size) override;
 
     DWORD GetFileVersionInfoSizeA(LPCSTR path, DWORD* handle) override;
     BOOL GetFileVersionInfoA(LPCSTR path, DWORD handle, DWORD size, LPVOID data) override;
@@ -227,23 +259,34 @@ private:
         return &found->second;
     }
     Process* ProcessOf(HANDLE handle);
+    // The process of a handle that may read its memory; not of a limited one.
+    Process* ReadableProcessOf(HANDLE handle);
+    // A process's handle counts in `opened` and `closed`; a snapshot's or a token's not.
+    HANDLE NewHandle(DWORD pid, bool counted = true);
+    BOOL NextEntry(HANDLE snapshot, PROCESSENTRY32* entry);
+    sys::SystemModule SystemModuleOf(const Driver& driver) const;
     BOOL ListModules(HANDLE handle, HMODULE* modules, DWORD bytes, DWORD* bytesNeeded);
     void FillSystemInfo(SYSTEM_INFO* info) const;
     const Module* ModuleOf(HANDLE process, HMODULE module);
-    const Driver* DriverAt(LPVOID base);
     DWORD CopyName(const std::string& text, LPSTR buffer, DWORD size);
     int FormatDateOrTime(const char* call, const char* format, unsigned first, unsigned second,
                          unsigned third, LPSTR buffer, int size);
-    // The two name calls of modules and of drivers: `call` copies `text` of the one found.
+    // The two name calls of modules: `call` copies `text` of the one found.
     DWORD CopyModuleText(const char* call, HANDLE process, HMODULE module,
                          std::string Module::*text, LPSTR buffer, DWORD size);
-    DWORD CopyDriverText(const char* call, LPVOID base, std::string Driver::*text, LPSTR buffer,
-                         DWORD size);
 
     DWORD lastError_ = 0;
     std::multimap<std::string, Failure> failures_;
     std::map<std::string, std::function<void()>> before_;
     std::map<HANDLE, DWORD> openHandles_; // handle -> pid
+    std::set<HANDLE> limitedHandles_;     // opened for limited queries only
+    std::set<HANDLE> uncounted_;
+    struct Snapshot {
+        std::vector<PROCESSENTRY32> entries;
+        size_t next;
+    };
+    std::map<HANDLE, Snapshot> snapshots_;
+    HANDLE token_ = nullptr;
     uintptr_t nextHandle_ = 0x1000;
     bool clipboardOpen_ = false;
     std::map<HGLOBAL, std::vector<char>> globals_;

@@ -63,6 +63,34 @@ public:
                                     startup, information);
     }
 
+    HANDLE CreateToolhelp32Snapshot(DWORD flags, DWORD processId) override {
+        return next_.CreateToolhelp32Snapshot(flags, processId);
+    }
+    BOOL Process32First(HANDLE snapshot, PROCESSENTRY32* entry) override {
+        return next_.Process32First(snapshot, entry);
+    }
+    BOOL Process32Next(HANDLE snapshot, PROCESSENTRY32* entry) override {
+        return next_.Process32Next(snapshot, entry);
+    }
+    BOOL OpenProcessToken(HANDLE process, DWORD access, HANDLE* token) override {
+        return next_.OpenProcessToken(process, access, token);
+    }
+    BOOL LookupPrivilegeValueA(LPCSTR system, LPCSTR name, LUID* luid) override {
+        return next_.LookupPrivilegeValueA(system, name, luid);
+    }
+    BOOL AdjustTokenPrivileges(HANDLE token, BOOL disableAll, TOKEN_PRIVILEGES* newState,
+                               DWORD length, TOKEN_PRIVILEGES* previousState,
+                               DWORD* returnLength) override {
+        return next_.AdjustTokenPrivileges(token, disableAll, newState, length, previousState,
+                                           returnLength);
+    }
+    LONG NtQuerySystemInformation(ULONG infoClass, PVOID buffer, ULONG length,
+                                  ULONG* returnLength) override {
+        return next_.NtQuerySystemInformation(infoClass, buffer, length, returnLength);
+    }
+    ULONG RtlNtStatusToDosError(LONG status) override {
+        return next_.RtlNtStatusToDosError(status);
+    }
     BOOL EnumProcesses(DWORD* ids, DWORD bytes, DWORD* bytesReturned) override {
         return next_.EnumProcesses(ids, bytes, bytesReturned);
     }
@@ -87,15 +115,6 @@ public:
     BOOL GetProcessMemoryInfo(HANDLE process, PROCESS_MEMORY_COUNTERS* counters,
                               DWORD size) override {
         return next_.GetProcessMemoryInfo(process, counters, size);
-    }
-    BOOL EnumDeviceDrivers(LPVOID* bases, DWORD bytes, DWORD* bytesNeeded) override {
-        return next_.EnumDeviceDrivers(bases, bytes, bytesNeeded);
-    }
-    DWORD GetDeviceDriverBaseNameA(LPVOID base, LPSTR buffer, DWORD size) override {
-        return next_.GetDeviceDriverBaseNameA(base, buffer, size);
-    }
-    DWORD GetDeviceDriverFileNameA(LPVOID base, LPSTR buffer, DWORD size) override {
-        return next_.GetDeviceDriverFileNameA(base, buffer, size);
     }
 
     DWORD GetFileVersionInfoSizeA(LPCSTR path, DWORD* handle) override {

@@ -48,6 +48,22 @@ BOOL ObservedOs::CloseHandle(HANDLE handle) {
     return ForwardingOs::CloseHandle(handle);
 }
 
+HANDLE ObservedOs::CreateToolhelp32Snapshot(DWORD flags, DWORD processId) {
+    HANDLE snapshot = ForwardingOs::CreateToolhelp32Snapshot(flags, processId);
+    if (snapshot != INVALID_HANDLE_VALUE) {
+        open_.insert(snapshot);
+    }
+    return snapshot;
+}
+
+BOOL ObservedOs::OpenProcessToken(HANDLE process, DWORD access, HANDLE* token) {
+    BOOL opened = ForwardingOs::OpenProcessToken(process, access, token);
+    if (opened) {
+        open_.insert(*token);
+    }
+    return opened;
+}
+
 SIZE_T ObservedOs::VirtualQueryEx(HANDLE process, LPCVOID address, MEMORY_BASIC_INFORMATION* info,
                                   SIZE_T length) {
     Enter("VirtualQueryEx");

@@ -33,6 +33,9 @@ public:
     // Watched.
     HANDLE OpenProcess(DWORD access, BOOL inherit, DWORD pid) override;
     BOOL CloseHandle(HANDLE handle) override;
+    // Not watched, but their handles are closed through CloseHandle too.
+    HANDLE CreateToolhelp32Snapshot(DWORD flags, DWORD processId) override;
+    BOOL OpenProcessToken(HANDLE process, DWORD access, HANDLE* token) override;
     BOOL GetProcessMemoryInfo(HANDLE process, PROCESS_MEMORY_COUNTERS* counters,
                               DWORD size) override;
     SIZE_T VirtualQueryEx(HANDLE process, LPCVOID address, MEMORY_BASIC_INFORMATION* info,

@@ -34,9 +34,13 @@ const char* const kEveryCall[] = {"OpenProcess",
                                   "GetModuleFileNameExA",
                                   "GetModuleInformation",
                                   "GetProcessMemoryInfo",
-                                  "EnumDeviceDrivers",
-                                  "GetDeviceDriverBaseNameA",
-                                  "GetDeviceDriverFileNameA",
+                                  "CreateToolhelp32Snapshot",
+                                  "Process32First",
+                                  "Process32Next",
+                                  "OpenProcessToken",
+                                  "LookupPrivilegeValueA",
+                                  "AdjustTokenPrivileges",
+                                  "NtQuerySystemInformation",
                                   "GetFileVersionInfoSizeA",
                                   "GetFileVersionInfoA",
                                   "VerQueryValueA",
@@ -110,7 +114,7 @@ void ScriptTwoProcesses(fake::FakeOs& os) {
     beta.counters.PageFaultCount = 8888;
     os.processes[8] = alpha;
     os.processes[12] = beta;
-    os.drivers = {{0x80100000u, "disk.sys", "\\SystemRoot\\disk.sys"}};
+    os.drivers = {{0x80100000u, "\\SystemRoot\\disk.sys"}};
     os.versionFiles["C:\\alpha.exe"] = AlphaVersionFile();
 }
 
