@@ -3,6 +3,7 @@
 #include "app/app_title.h"
 #include "app/message_loop.h"
 #include "memory_map/region_walk.h"
+#include "system/ansi_text.h"
 #include "system/bas_enum_procs.h"
 
 #include <cstring>
@@ -153,26 +154,42 @@ void frmMemMap::cmdToClip_Click() {
     ::SetFocus(Control(MapControl::txtMemMap));
 }
 
+// The map goes on the clipboard as the program's text and in Unicode, so that a
+// program that pastes either reads the same characters; both or neither.
 void frmMemMap::CopyToClipboard(const std::string& text) {
     sys::ClipboardSession clipboard(os_, window_);
     if (!clipboard.IsOpen()) {
         return ReportClipboardFailure(os_.GetLastError());
     }
     os_.EmptyClipboard();
-    sys::GlobalMemory memory(os_, os_.GlobalAlloc(GMEM_MOVEABLE, text.size() + 1));
+    std::wstring wide = sys::WideText(text);
+    DWORD error = PutOnClipboard(CF_TEXT, text.c_str(), text.size() + 1);
+    if (error == ERROR_SUCCESS) {
+        error = PutOnClipboard(CF_UNICODETEXT, wide.c_str(), (wide.size() + 1) * sizeof(wchar_t));
+    }
+    if (error != ERROR_SUCCESS) {
+        os_.EmptyClipboard();
+        ReportClipboardFailure(error);
+    }
+}
+
+// The error of the step that failed, or ERROR_SUCCESS once the clipboard owns the copy.
+DWORD frmMemMap::PutOnClipboard(UINT format, const void* data, size_t bytes) {
+    sys::GlobalMemory memory(os_, os_.GlobalAlloc(GMEM_MOVEABLE, bytes));
     if (!memory) {
-        return ReportClipboardFailure(os_.GetLastError());
+        return os_.GetLastError();
     }
-    void* bytes = os_.GlobalLock(memory.Get());
-    if (bytes == nullptr) {
-        return ReportClipboardFailure(os_.GetLastError());
+    void* copy = os_.GlobalLock(memory.Get());
+    if (copy == nullptr) {
+        return os_.GetLastError();
     }
-    std::memcpy(bytes, text.c_str(), text.size() + 1);
+    std::memcpy(copy, data, bytes);
     os_.GlobalUnlock(memory.Get());
-    if (os_.SetClipboardData(CF_TEXT, memory.Get()) == nullptr) {
-        return ReportClipboardFailure(os_.GetLastError());
+    if (os_.SetClipboardData(format, memory.Get()) == nullptr) {
+        return os_.GetLastError();
     }
     memory.Release(); // the clipboard owns the block now
+    return ERROR_SUCCESS;
 }
 
 void frmMemMap::ReportClipboardFailure(DWORD error) {

@@ -68,6 +68,7 @@ private:
     void OnCommand(int id, int notification);
     void Map(int32_t processId, bool freeOnly);
     void CopyToClipboard(const std::string& text);
+    DWORD PutOnClipboard(UINT format, const void* data, size_t bytes);
     void ReportClipboardFailure(DWORD error);
     void Close();
 

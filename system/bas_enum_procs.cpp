@@ -1,6 +1,7 @@
 #include "system/bas_enum_procs.h"
 
 #include "system/address.h"
+#include "system/ansi_text.h"
 
 #include <algorithm>
 #include <vector>
@@ -64,7 +65,13 @@ sys::RaisedError MakeWinError(sys::Os& os, int32_t code) {
 
 void RaiseWinError(sys::Os& os, int32_t code) { throw MakeWinError(os, code); }
 
-std::string StripNul(std::string_view text) { return std::string(text.substr(0, text.find('\0'))); }
+std::string StripNul(std::string_view text) {
+    size_t end = text.find('\0');
+    if (end == std::string_view::npos) {
+        end = sys::WholeCharactersLength(text, ::GetACP());
+    }
+    return std::string(text.substr(0, end));
+}
 
 std::string StripNul(const char* buffer, size_t size) {
     return StripNul(std::string_view(buffer, size));

@@ -22,7 +22,8 @@ sys::RaisedError MakeWinError(sys::Os& os, int32_t code);
 
 [[noreturn]] void RaiseWinError(sys::Os& os, int32_t code);
 
-// The text before the first NUL, or the whole text when it has none.
+// The text before the first NUL; when it has none, the text up to its last whole
+// character in the program's code page (a fixed buffer may have cut one short).
 std::string StripNul(std::string_view text);
 
 // The text a system call wrote into a fixed buffer of `size` chars: never reads

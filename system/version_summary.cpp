@@ -37,6 +37,18 @@ std::optional<BlockValue> QueryValue(sys::Os& os, const std::vector<BYTE>& block
     return BlockValue{begin, length < available ? length : available};
 }
 
+// A date or time in the user's format, its length asked for first: in UTF-8 a
+// month name may take several bytes a letter.
+template <typename Format> std::string FormattedText(Format format) {
+    int length = format(nullptr, 0);
+    if (length <= 0) {
+        return std::string();
+    }
+    std::string text(static_cast<size_t>(length), '\0');
+    int written = format(text.data(), length);
+    return written > 0 ? StripNul(text.data(), static_cast<size_t>(written)) : std::string();
+}
+
 std::string LocalModificationTime(sys::Os& os, const std::string& path) {
     WIN32_FILE_ATTRIBUTE_DATA attributes{};
     FILETIME local{};
@@ -46,17 +58,13 @@ std::string LocalModificationTime(sys::Os& os, const std::string& path) {
         !os.FileTimeToSystemTime(&local, &time)) {
         return std::string();
     }
-    char date[80] = {};
-    char clock[80] = {};
-    int dateLength =
-        os.GetDateFormatA(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &time, nullptr, date, sizeof date);
-    int clockLength =
-        os.GetTimeFormatA(LOCALE_USER_DEFAULT, 0, &time, nullptr, clock, sizeof clock);
-    std::string text = dateLength > 0 ? StripNul(date, sizeof date) : std::string();
-    if (clockLength > 0) {
-        text += (text.empty() ? "" : " ") + StripNul(clock, sizeof clock);
-    }
-    return text;
+    std::string date = FormattedText([&](LPSTR buffer, int size) {
+        return os.GetDateFormatA(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &time, nullptr, buffer, size);
+    });
+    std::string clock = FormattedText([&](LPSTR buffer, int size) {
+        return os.GetTimeFormatA(LOCALE_USER_DEFAULT, 0, &time, nullptr, buffer, size);
+    });
+    return date.empty() || clock.empty() ? date + clock : date + " " + clock;
 }
 
 // The language and code page whose strings are read: the first U.S. English

@@ -1,4 +1,5 @@
 #include "app/hand_over.h"
+#include "system/ansi_text.h"
 #include "system/bas_enum_procs.h"
 #include "system/windows_os.h"
 #include "tests/kit/fake_os.h"
@@ -101,6 +102,36 @@ TEST(StripNul, CutsAtTheFirstNulAndNeverReadsPastTheBuffer) {
     EXPECT_EQ(StripNul(""s), "");
     char full[4] = {'w', 'x', 'y', 'z'}; // no terminator at all
     EXPECT_EQ(StripNul(full, sizeof full), "wxyz");
+}
+
+// A name in several scripts ends at its NUL; one that fills its buffer keeps
+// only whole characters of the program's code page.
+TEST(StripNul, KeepsCharactersOfMoreThanOneByteWhole) {
+    using namespace std::string_literals;
+    EXPECT_EQ(StripNul("\xCE\xA9mega\xE6\xB5\x8B\0\xE6\xB5"s), "\xCE\xA9mega\xE6\xB5\x8B");
+    ASSERT_EQ(::GetACP(), static_cast<UINT>(CP_UTF8)); // as the viewer's, by the manifest
+    const char cut[] = {'a', '\xCE', '\xA9', '\xE6', '\xB5'};
+    EXPECT_EQ(StripNul(cut, sizeof cut), "a\xCE\xA9");
+    struct Case {
+        UINT codePage;
+        std::string text;
+        size_t whole;
+    } cases[] = {
+        {CP_UTF8, "a\xCE\xA9", 3},
+        {CP_UTF8, "a\xCE", 1},
+        {CP_UTF8, "a\xE6\xB5\x8B", 4},
+        {CP_UTF8, "a\xE6\xB5", 1},
+        {CP_UTF8, "\xF0\x9F\x98\x80", 4},
+        {CP_UTF8, "\xF0\x9F\x98", 0},
+        {1252, "caf\xE9", 4},
+        {932, "a\x82\xA0", 3},
+        {932, "a\x82", 1},
+        {932, "\x82\x5C\x82", 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.codePage << ": " << c.text.size() << " bytes");
+        EXPECT_EQ(sys::WholeCharactersLength(c.text, c.codePage), c.whole);
+    }
 }
 
 TEST(Hex, UpperCaseWithoutLeadingZeros) {

@@ -68,13 +68,31 @@ TEST_F(MemMapWindowTest, UnopenableProcessReportsAndKeepsTheBoxes) {
 }
 
 // (That the clipboard is closed and the memory freed on every path is the fault sweep's.)
-TEST_F(MemMapWindowTest, ClipboardFailuresAreReportedWithTheSystemsError) {
-    for (const char* call : {"OpenClipboard", "GlobalAlloc", "GlobalLock", "SetClipboardData"}) {
-        SCOPED_TRACE(call);
+// The copy holds the program's text and, converted from its code page, Unicode;
+// a failure at either is reported and leaves neither.
+TEST_F(MemMapWindowTest, TheCopyIsTheTextAndUnicodeOrAReportedFailure) {
+    form->cmdMap_Click();
+    std::string map = Text(MapControl::txtMemMap);
+    testkit::HandToTheMemoryMap(8, "caf\xC3\xA9.exe"); // UTF-8, as the program's text
+    form->cmdToClip_Click();
+    EXPECT_EQ(os.clipboardText, "Memory Map: caf\xC3\xA9.exe\r\n" + map);
+    EXPECT_EQ(os.clipboardUnicode,
+              L"Memory Map: caf\u00E9.exe\r\n" + std::wstring(map.begin(), map.end()));
+    struct Failure {
+        const char* call;
+        int onCall; // 2: the Unicode copy's
+    } failures[] = {{"OpenClipboard", 0},    {"GlobalAlloc", 0}, {"GlobalLock", 0},
+                    {"SetClipboardData", 0}, {"GlobalAlloc", 2}, {"GlobalLock", 2},
+                    {"SetClipboardData", 2}};
+    for (const Failure& failure : failures) {
+        SCOPED_TRACE(testing::Message() << failure.call << " #" << failure.onCall);
         os.ClearFailures();
-        os.messageBoxes.clear();
-        os.Fail(call, ERROR_ACCESS_DENIED);
+        os.ResetCounts();
+        os.clipboardText.clear();
+        os.clipboardUnicode.clear();
+        os.Fail(failure.call, ERROR_ACCESS_DENIED, failure.onCall);
         form->cmdToClip_Click();
+        EXPECT_TRUE(os.clipboardText.empty() && os.clipboardUnicode.empty());
         ASSERT_EQ(os.messageBoxes.size(), 1u);
         EXPECT_EQ(os.messageBoxes[0].text.rfind("The memory map could not be copied to the "
                                                 "clipboard.\r\nError: 5(&H5): Access denied.",

@@ -27,6 +27,10 @@ TEST(ThousandsFormat, FollowsTheUsersSeparatorAndGrouping) {
     EXPECT_EQ(sys::ThousandsFormat(os).Format(8040448), "8\xA0"
                                                         "040\xA0"
                                                         "448");
+    os.thousandsSeparator = "\xE2\x80\xAF"; // a narrow no-break space in UTF-8
+    EXPECT_EQ(sys::ThousandsFormat(os).Format(8040448), "8\xE2\x80\xAF"
+                                                        "040\xE2\x80\xAF"
+                                                        "448");
     EXPECT_EQ(sys::ThousandsFormat(",", "3;2;0").Format(123456789), "12,34,56,789");
     EXPECT_EQ(sys::ThousandsFormat(",", "3").Format(123456789), "123456,789");
     EXPECT_EQ(sys::ThousandsFormat(",", "0;0").Format(123456789), "123456789");

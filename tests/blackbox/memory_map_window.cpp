@@ -19,22 +19,23 @@ void EmptyTheClipboard() {
     }
 }
 
-std::string ClipboardText() {
+std::string ClipboardText(UINT format) {
     // Opening the clipboard while the viewer is about to write it would make the
     // viewer's OpenClipboard fail (access denied), so look before opening.
-    if (!::IsClipboardFormatAvailable(CF_TEXT)) {
+    if (!::IsClipboardFormatAvailable(format)) {
         return std::string();
     }
     OpenClipboardScope clipboard;
     if (!clipboard.IsOpen()) {
         return std::string();
     }
-    HANDLE data = ::GetClipboardData(CF_TEXT);
-    const char* text = data != nullptr ? static_cast<const char*>(::GlobalLock(data)) : nullptr;
-    if (text == nullptr) {
+    HANDLE data = ::GetClipboardData(format);
+    const void* bytes = data != nullptr ? ::GlobalLock(data) : nullptr;
+    if (bytes == nullptr) {
         return std::string();
     }
-    std::string copy(text);
+    std::string copy = format == CF_UNICODETEXT ? Narrow(static_cast<const wchar_t*>(bytes))
+                                                : std::string(static_cast<const char*>(bytes));
     ::GlobalUnlock(data);
     return copy;
 }

@@ -13,8 +13,9 @@ namespace blackbox {
 
 // The clipboard as this program sees it; throws when it cannot be emptied.
 void EmptyTheClipboard();
-// CF_TEXT, or "" while the clipboard is empty or another program has it open.
-std::string ClipboardText();
+// CF_TEXT, or CF_UNICODETEXT in this program's code page; "" while the clipboard
+// lacks it or another program has it open.
+std::string ClipboardText(UINT format = CF_TEXT);
 
 class MemoryMapWindow {
 public:

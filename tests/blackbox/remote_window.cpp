@@ -6,18 +6,6 @@ namespace blackbox {
 
 namespace {
 
-std::string Narrow(const std::wstring& text) {
-    if (text.empty()) {
-        return std::string();
-    }
-    int size = ::WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr,
-                                     0, nullptr, nullptr);
-    std::string narrow(static_cast<size_t>(size), '\0');
-    ::WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), narrow.data(),
-                          size, nullptr, nullptr);
-    return narrow;
-}
-
 struct BoxSearch {
     DWORD processId;
     std::string report;
@@ -42,6 +30,18 @@ BOOL CALLBACK CollectBox(HWND window, LPARAM context) {
 }
 
 } // namespace
+
+std::string Narrow(const std::wstring& text) {
+    if (text.empty()) {
+        return std::string();
+    }
+    int size = ::WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr,
+                                     0, nullptr, nullptr);
+    std::string narrow(static_cast<size_t>(size), '\0');
+    ::WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), narrow.data(),
+                          size, nullptr, nullptr);
+    return narrow;
+}
 
 HWND ControlOf(HWND window, int id, const std::string& windowName) {
     HWND control = ::GetDlgItem(window, id);

@@ -24,6 +24,8 @@ using testkit::WaitUntilIdle;
 // The control `id` of a window; throws when `windowName` has none.
 HWND ControlOf(HWND window, int id, const std::string& windowName);
 
+// UTF-16 in this program's code page (UTF-8, its manifest says).
+std::string Narrow(const std::wstring& text);
 std::string WindowText(HWND window);
 std::string ClassOf(HWND window);
 

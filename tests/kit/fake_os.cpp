@@ -744,21 +744,29 @@ BOOL FakeOs::EmptyClipboard() {
     }
     clipboardText.clear();
     clipboardHasText = false;
+    clipboardUnicode.clear();
     return TRUE;
 }
 
 HANDLE FakeOs::SetClipboardData(UINT format, HANDLE data) {
-    if (Enter("SetClipboardData") || !clipboardOpen_ || format != CF_TEXT) {
+    if (Enter("SetClipboardData")) {
         return nullptr;
     }
     auto memory = globals_.find(static_cast<HGLOBAL>(data));
-    if (memory == globals_.end()) {
-        lastError_ = ERROR_INVALID_HANDLE;
+    if (!clipboardOpen_ || (format != CF_TEXT && format != CF_UNICODETEXT) ||
+        memory == globals_.end()) {
+        lastError_ = !clipboardOpen_ ? ERROR_CLIPBOARD_NOT_OPEN : ERROR_INVALID_PARAMETER;
         return nullptr;
     }
-    clipboardText.assign(memory->second.data(),
-                         ::strnlen(memory->second.data(), memory->second.size()));
-    clipboardHasText = true;
+    const std::vector<char>& bytes = memory->second;
+    if (format == CF_TEXT) {
+        clipboardText.assign(bytes.data(), ::strnlen(bytes.data(), bytes.size()));
+        clipboardHasText = true;
+    } else {
+        std::wstring wide(bytes.size() / sizeof(wchar_t), L'\0');
+        std::memcpy(wide.data(), bytes.data(), wide.size() * sizeof(wchar_t));
+        clipboardUnicode = wide.substr(0, wide.find(L'\0'));
+    }
     globals_.erase(memory); // the clipboard owns it now
     return data;
 }

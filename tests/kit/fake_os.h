@@ -160,6 +160,7 @@ public:
     };
     std::vector<ProcessStart> processStarts; // CreateProcessA, failed ones too
     std::string clipboardText;
+    std::wstring clipboardUnicode; // CF_UNICODETEXT, up to its terminator
     bool clipboardHasText = false;
     int opened = 0;
     int closed = 0;

@@ -57,6 +57,12 @@ TEST_F(RealVersionFiles, LanguageAndCodePageChoice) {
         << Summary("no_translation.dll");
 }
 
+// The company as the version data give it, in this program's code page (UTF-8).
+TEST_F(RealVersionFiles, ACompanyNameInSeveralScripts) {
+    EXPECT_TRUE(EndsWith(Summary("scripts.dll"), " - Co: Ωmega Компания 测试"))
+        << Summary("scripts.dll");
+}
+
 TEST_F(RealVersionFiles, NoCompanyKeepsWhatWasReadable) {
     std::string line = Summary("no_company.dll");
     EXPECT_EQ(line.rfind("File Ver 3.0.0.1 - Product Ver 3.0.0.0 - Date: ", 0), 0u) << line;
@@ -87,6 +93,9 @@ TEST(ViewerResources, ManifestAsksForCommonControlsSixAndDpiAwareness) {
     EXPECT_NE(manifest.find("name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\""),
               std::string::npos);
     EXPECT_NE(manifest.find("<dpiAware"), std::string::npos);
+    EXPECT_NE(manifest.find("<activeCodePage xmlns=\"http://schemas.microsoft.com/SMI/2019/"
+                            "WindowsSettings\">UTF-8</activeCodePage>"),
+              std::string::npos);
     EXPECT_NE(manifest.find("level=\"asInvoker\""), std::string::npos);
     EXPECT_NE(manifest.find("supportedOS"), std::string::npos);
     EXPECT_NE(::FindResourceA(exe, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(14)), nullptr); // icon
