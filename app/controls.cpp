@@ -1,5 +1,7 @@
 #include "app/controls.h"
 
+#include <algorithm>
+
 namespace app {
 
 namespace {
@@ -16,7 +18,8 @@ KindStyle StyleOf(ControlKind kind) {
     case ControlKind::Button:
         return {"BUTTON", kChild | WS_TABSTOP | BS_PUSHBUTTON, 0};
     case ControlKind::ListBox:
-        return {"LISTBOX", kChild | WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT,
+        return {"LISTBOX",
+                kChild | WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT,
                 WS_EX_CLIENTEDGE};
     case ControlKind::TextBox:
         return {"EDIT", kChild | WS_TABSTOP | ES_AUTOHSCROLL | ES_LEFT, WS_EX_CLIENTEDGE};
@@ -30,6 +33,65 @@ KindStyle StyleOf(ControlKind kind) {
         return {"STATIC", kChild | SS_LEFT, 0};
     }
     return {"STATIC", kChild, 0};
+}
+
+// The first row a scrolled control shows: a list's top row, the map box's first line.
+int FirstShownRow(HWND control, ControlKind kind) {
+    switch (kind) {
+    case ControlKind::ListBox:
+        return static_cast<int>(::SendMessageA(control, LB_GETTOPINDEX, 0, 0));
+    case ControlKind::MapTextBox:
+        return static_cast<int>(::SendMessageA(control, EM_GETFIRSTVISIBLELINE, 0, 0));
+    default:
+        return 0;
+    }
+}
+
+void ShowFromRow(HWND control, ControlKind kind, int row) {
+    if (kind == ControlKind::ListBox) {
+        ::SendMessageA(control, LB_SETTOPINDEX, static_cast<WPARAM>(row), 0);
+    } else if (kind == ControlKind::MapTextBox) {
+        ::SendMessageA(control, EM_LINESCROLL, 0, row - FirstShownRow(control, kind));
+    }
+}
+
+// How far a list scrolls sideways: its widest row in its own font, and an average
+// character to spare, as the list draws its text a little in from its left edge.
+int WidestRowExtent(HWND list, const std::vector<std::string>& rows) {
+    if (rows.empty()) {
+        return 0;
+    }
+    sys::WindowDc dc(list);
+    auto font = reinterpret_cast<HFONT>(::SendMessageA(list, WM_GETFONT, 0, 0));
+    sys::SelectedObject selected(dc.Get(), font);
+    int widest = 0;
+    for (const std::string& row : rows) {
+        SIZE size{0, 0};
+        ::GetTextExtentPoint32A(dc.Get(), row.c_str(), static_cast<int>(row.size()), &size);
+        widest = std::max(widest, static_cast<int>(size.cx));
+    }
+    TEXTMETRICA metrics{};
+    ::GetTextMetricsA(dc.Get(), &metrics);
+    return widest + metrics.tmAveCharWidth;
+}
+
+void SetHorizontalExtent(HWND list, int extent) {
+    ::SendMessageA(list, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(extent), 0);
+}
+
+int HorizontalExtent(HWND list) {
+    return static_cast<int>(::SendMessageA(list, LB_GETHORIZONTALEXTENT, 0, 0));
+}
+
+// A list scrolled sideways stays at the same share of its width once measured again.
+void RemeasureKeepingHorizontalPlace(HWND list) {
+    int oldExtent = HorizontalExtent(list);
+    int position = ::GetScrollPos(list, SB_HORZ);
+    RemeasureListRows(list);
+    if (position > 0 && oldExtent > 0) {
+        int moved = ::MulDiv(position, HorizontalExtent(list), oldExtent);
+        ::SendMessageA(list, WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, moved), 0);
+    }
 }
 
 } // namespace
@@ -52,6 +114,25 @@ sys::Font CreateTahoma(int tenthsOfPoint, const TwipsScale& scale) {
                                    DEFAULT_PITCH | FF_DONTCARE, "Tahoma"));
 }
 
+int WindowDpi(HWND window) {
+    using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+    static const auto getDpi = reinterpret_cast<GetDpiForWindowFn>(reinterpret_cast<void*>(
+        ::GetProcAddress(::GetModuleHandleA("user32.dll"), "GetDpiForWindow")));
+    return getDpi != nullptr ? static_cast<int>(getDpi(window)) : 0;
+}
+
+RECT FrameAround(RECT client, DWORD style, DWORD exStyle, int dpi) {
+    // From Windows 10 1607 on: the frame as thick as it is drawn at that DPI.
+    using AdjustForDpiFn = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
+    static const auto adjustForDpi = reinterpret_cast<AdjustForDpiFn>(reinterpret_cast<void*>(
+        ::GetProcAddress(::GetModuleHandleA("user32.dll"), "AdjustWindowRectExForDpi")));
+    if (adjustForDpi == nullptr ||
+        !adjustForDpi(&client, style, FALSE, exStyle, static_cast<UINT>(dpi))) {
+        ::AdjustWindowRectEx(&client, style, FALSE, exStyle);
+    }
+    return client;
+}
+
 HWND CreateControl(HWND parent, int id, const ControlSpec& layout, const TwipsScale& scale,
                    HFONT font) {
     KindStyle kind = StyleOf(layout.kind);
@@ -62,12 +143,27 @@ HWND CreateControl(HWND parent, int id, const ControlSpec& layout, const TwipsSc
         reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
         reinterpret_cast<HINSTANCE>(::GetWindowLongPtrA(parent, GWLP_HINSTANCE)), nullptr);
     if (control != nullptr) {
-        ::SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-        if (layout.kind == ControlKind::FittingLabel) {
-            FitLabelToText(control);
-        }
+        SetControlFont(control, layout.kind, font);
     }
     return control;
+}
+
+void LayOutControl(HWND control, const ControlSpec& layout, const TwipsScale& scale, HFONT font) {
+    RECT box = scale.ToPixels(layout.rect);
+    ::SetWindowPos(control, nullptr, box.left, box.top, box.right - box.left, box.bottom - box.top,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+    SetControlFont(control, layout.kind, font);
+}
+
+void SetControlFont(HWND control, ControlKind kind, HFONT font) {
+    int firstRow = FirstShownRow(control, kind);
+    ::SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    if (kind == ControlKind::FittingLabel) {
+        FitLabelToText(control);
+    } else if (kind == ControlKind::ListBox) {
+        RemeasureKeepingHorizontalPlace(control);
+    }
+    ShowFromRow(control, kind, firstRow);
 }
 
 std::string GetText(HWND window) {
@@ -130,10 +226,22 @@ void ReplaceListRows(HWND list, const std::vector<std::string>& rows) {
         ::SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(row.c_str()));
     }
     ::SendMessageA(list, WM_SETREDRAW, TRUE, 0);
+    SetHorizontalExtent(list, WidestRowExtent(list, rows));
     ::InvalidateRect(list, nullptr, TRUE);
 }
 
-void ClearList(HWND list) { ::SendMessageA(list, LB_RESETCONTENT, 0, 0); }
+void RemeasureListRows(HWND list) {
+    std::vector<std::string> rows(static_cast<size_t>(std::max(RowCount(list), 0)));
+    for (size_t row = 0; row < rows.size(); ++row) {
+        rows[row] = RowText(list, static_cast<int>(row));
+    }
+    SetHorizontalExtent(list, WidestRowExtent(list, rows));
+}
+
+void ClearList(HWND list) {
+    ::SendMessageA(list, LB_RESETCONTENT, 0, 0);
+    SetHorizontalExtent(list, 0);
+}
 
 int SelectedRow(HWND list) { return static_cast<int>(::SendMessageA(list, LB_GETCURSEL, 0, 0)); }
 
