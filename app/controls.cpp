@@ -35,23 +35,50 @@ KindStyle StyleOf(ControlKind kind) {
     return {"STATIC", kChild, 0};
 }
 
-// The first row a scrolled control shows: a list's top row, the map box's first line.
-int FirstShownRow(HWND control, ControlKind kind) {
-    switch (kind) {
-    case ControlKind::ListBox:
-        return static_cast<int>(::SendMessageA(control, LB_GETTOPINDEX, 0, 0));
-    case ControlKind::MapTextBox:
-        return static_cast<int>(::SendMessageA(control, EM_GETFIRSTVISIBLELINE, 0, 0));
-    default:
-        return 0;
+int HorizontalExtent(HWND list) {
+    return static_cast<int>(::SendMessageA(list, LB_GETHORIZONTALEXTENT, 0, 0));
+}
+
+// Where a control's content is scrolled to: a list's top row and how far it is
+// scrolled sideways, of how far it could be; the map box's first line.
+struct ScrollPlace {
+    int firstRow = 0;
+    int sideways = 0;
+    int extent = 0;
+};
+
+ScrollPlace ScrollPlaceOf(HWND control, ControlKind kind) {
+    if (kind == ControlKind::ListBox) {
+        return {static_cast<int>(::SendMessageA(control, LB_GETTOPINDEX, 0, 0)),
+                ::GetScrollPos(control, SB_HORZ), HorizontalExtent(control)};
+    }
+    if (kind == ControlKind::MapTextBox) {
+        return {static_cast<int>(::SendMessageA(control, EM_GETFIRSTVISIBLELINE, 0, 0))};
+    }
+    return {};
+}
+
+// A list scrolled sideways goes back to the same share of its new extent.
+void ScrollBackTo(HWND control, ControlKind kind, const ScrollPlace& place) {
+    if (kind == ControlKind::ListBox) {
+        ::SendMessageA(control, LB_SETTOPINDEX, static_cast<WPARAM>(place.firstRow), 0);
+        if (place.sideways > 0 && place.extent > 0) {
+            int sideways = ::MulDiv(place.sideways, HorizontalExtent(control), place.extent);
+            ::SendMessageA(control, WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, sideways), 0);
+        }
+    } else if (kind == ControlKind::MapTextBox) {
+        int now = ScrollPlaceOf(control, kind).firstRow;
+        ::SendMessageA(control, EM_LINESCROLL, 0, place.firstRow - now);
     }
 }
 
-void ShowFromRow(HWND control, ControlKind kind, int row) {
-    if (kind == ControlKind::ListBox) {
-        ::SendMessageA(control, LB_SETTOPINDEX, static_cast<WPARAM>(row), 0);
-    } else if (kind == ControlKind::MapTextBox) {
-        ::SendMessageA(control, EM_LINESCROLL, 0, row - FirstShownRow(control, kind));
+// A fitting label fits its text again and a list measures its rows again.
+void ApplyFont(HWND control, ControlKind kind, HFONT font) {
+    ::SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    if (kind == ControlKind::FittingLabel) {
+        FitLabelToText(control);
+    } else if (kind == ControlKind::ListBox) {
+        RemeasureListRows(control);
     }
 }
 
@@ -77,21 +104,6 @@ int WidestRowExtent(HWND list, const std::vector<std::string>& rows) {
 
 void SetHorizontalExtent(HWND list, int extent) {
     ::SendMessageA(list, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(extent), 0);
-}
-
-int HorizontalExtent(HWND list) {
-    return static_cast<int>(::SendMessageA(list, LB_GETHORIZONTALEXTENT, 0, 0));
-}
-
-// A list scrolled sideways stays at the same share of its width once measured again.
-void RemeasureKeepingHorizontalPlace(HWND list) {
-    int oldExtent = HorizontalExtent(list);
-    int position = ::GetScrollPos(list, SB_HORZ);
-    RemeasureListRows(list);
-    if (position > 0 && oldExtent > 0) {
-        int moved = ::MulDiv(position, HorizontalExtent(list), oldExtent);
-        ::SendMessageA(list, WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, moved), 0);
-    }
 }
 
 } // namespace
@@ -149,21 +161,19 @@ HWND CreateControl(HWND parent, int id, const ControlSpec& layout, const TwipsSc
 }
 
 void LayOutControl(HWND control, const ControlSpec& layout, const TwipsScale& scale, HFONT font) {
+    // Read first: a list that grows before its font does shows rows from higher up.
+    ScrollPlace place = ScrollPlaceOf(control, layout.kind);
     RECT box = scale.ToPixels(layout.rect);
     ::SetWindowPos(control, nullptr, box.left, box.top, box.right - box.left, box.bottom - box.top,
                    SWP_NOZORDER | SWP_NOACTIVATE);
-    SetControlFont(control, layout.kind, font);
+    ApplyFont(control, layout.kind, font);
+    ScrollBackTo(control, layout.kind, place);
 }
 
 void SetControlFont(HWND control, ControlKind kind, HFONT font) {
-    int firstRow = FirstShownRow(control, kind);
-    ::SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
-    if (kind == ControlKind::FittingLabel) {
-        FitLabelToText(control);
-    } else if (kind == ControlKind::ListBox) {
-        RemeasureKeepingHorizontalPlace(control);
-    }
-    ShowFromRow(control, kind, firstRow);
+    ScrollPlace place = ScrollPlaceOf(control, kind);
+    ApplyFont(control, kind, font);
+    ScrollBackTo(control, kind, place);
 }
 
 std::string GetText(HWND window) {

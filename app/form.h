@@ -141,12 +141,12 @@ private:
         scale_ = TwipsScale(dpi);
         // The controls hold the old font until each has the new one.
         sys::Font previous = std::exchange(font_, CreateTahoma(90, scale_));
-        ::SetWindowPos(window_, nullptr, suggested.left, suggested.top,
-                       suggested.right - suggested.left, suggested.bottom - suggested.top,
-                       SWP_NOZORDER | SWP_NOACTIVATE);
         for (int i = 0; i < kControlCount; ++i) {
             LayOutControl(controls_[i], specs_[i], scale_, font_.Get());
         }
+        ::SetWindowPos(window_, nullptr, suggested.left, suggested.top,
+                       suggested.right - suggested.left, suggested.bottom - suggested.top,
+                       SWP_NOZORDER | SWP_NOACTIVATE);
         static_cast<Derived&>(*this).OnRescaled();
         ::InvalidateRect(window_, nullptr, TRUE);
     }

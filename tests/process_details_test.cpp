@@ -105,6 +105,56 @@ protected:
     }
 };
 
+constexpr char kLongName[] = "a-process-with-a-name-longer-than-its-list.exe";
+
+// The list scrolls sideways until the end of its widest row shows.
+void ExpectWidestRowScrollsIntoView(HWND list) {
+    sys::WindowDc dc(list);
+    sys::SelectedObject font(dc.Get(),
+                             reinterpret_cast<HFONT>(::SendMessageA(list, WM_GETFONT, 0, 0)));
+    int widest = 0;
+    int widestRow = 0;
+    for (int row = 0; row < app::RowCount(list); ++row) {
+        std::string text = app::RowText(list, row);
+        SIZE size{0, 0};
+        ::GetTextExtentPoint32A(dc.Get(), text.c_str(), static_cast<int>(text.size()), &size);
+        if (size.cx > widest) {
+            widest = size.cx;
+            widestRow = row;
+        }
+    }
+    RECT client;
+    ::GetClientRect(list, &client);
+    ASSERT_GT(widest, client.right) << app::RowText(list, widestRow);
+    EXPECT_GE(::SendMessageA(list, LB_GETHORIZONTALEXTENT, 0, 0), widest);
+    ::SendMessageA(list, WM_HSCROLL, SB_RIGHT, 0);
+    ::GetClientRect(list, &client); // less the scroll bar
+    // The list draws its text a pixel in from the edge.
+    EXPECT_LE(1 + widest - ::GetScrollPos(list, SB_HORZ), client.right)
+        << app::RowText(list, widestRow);
+}
+
+// A 64-bit module row and a long process name, each wider than its list.
+TEST_F(DetailsTest, TheWidestRowOfAListScrollsIntoView) {
+    fake::Process big = fake::MakeProcess(kLongName, "C:\\big.exe");
+    big.is64Bit = true;
+    big.modules.front().base = 0x7FF612340000;
+    big.modules.push_back({0x7FFB12340000, 0x5E5000, "kernelbase.dll", "C:\\W\\kernelbase.dll"});
+    os.processes[600] = big;
+    form->cmdRefresh_Click();
+    Select(MainControl::lstProcesses, RowOf(600));
+    {
+        SCOPED_TRACE("processes");
+        ExpectWidestRowScrollsIntoView(Get(MainControl::lstProcesses));
+    }
+    if (sys::kEditionWidth == sys::AddressWidth::Bits64) {
+        SCOPED_TRACE("modules");
+        ASSERT_EQ(app::RowText(Get(MainControl::lstModules), 1),
+                  "kernelbase.dll @ 7FFB12340000: 5E5000 (6,180,864)");
+        ExpectWidestRowScrollsIntoView(Get(MainControl::lstModules));
+    }
+}
+
 TEST_F(DetailsTest, SelectingAProcessShowsPathCountersAndModules) {
     Select(MainControl::lstProcesses, RowOf(412));
     EXPECT_EQ(Text(MainControl::txtStatus), "C:\\Apps\\editor.exe");
@@ -408,6 +458,45 @@ LABELED_TEST_F("dpi", DetailsTest, A64BitProcessGetsABarOfItsOwnRangeWithLabelsA
     Select(MainControl::lstProcesses, RowOf(600));
     form->cmdRefresh_Click();
     EXPECT_EQ(texts(), fourGigabytes);
+}
+
+// Moved to a monitor of another DPI and back, the window is laid out as if made at
+// each, the bar's picture made again with the selected module's mark; texts,
+// selections and the process list's top row stay.
+LABELED_TEST_F("dpi", DetailsTest, ADpiChangeLaysTheWindowOutAsIfMadeThere) {
+    for (DWORD pid = 1000; pid < 1000 + 4 * 60; pid += 4) {
+        os.processes[pid] = fake::MakeProcess(kLongName, "C:\\p.exe");
+    }
+    form->cmdRefresh_Click();
+    Select(MainControl::lstProcesses, RowOf(412));
+    Select(MainControl::lstModules, 4); // ntdll.dll at 0x7C900000
+    HWND processes = Get(MainControl::lstProcesses);
+    ::SendMessageA(processes, LB_SETTOPINDEX, 20, 0);
+    auto looks = [&] {
+        auto shown = testkit::Looks(form->Handle(), main_window::kFirstControlId,
+                                    main_window::kMainControlCount);
+        shown.push_back(std::to_string(::SendMessageA(processes, LB_GETTOPINDEX, 0, 0)) + " " +
+                        std::to_string(app::SelectedRow(processes)) + " " +
+                        std::to_string(app::SelectedRow(Get(MainControl::lstModules))));
+        return shown;
+    };
+    const std::vector<std::string> made = looks();
+    const std::vector<COLORREF> picture = BarPicture();
+    const int runDpi = form->Scale().Dpi();
+    const int otherDpi = runDpi == 144 ? 96 : 144;
+
+    testkit::MoveToDpi(form->Handle(), runDpi, otherDpi);
+    std::vector<std::string> expected =
+        testkit::LooksAt(main_window::kMainControls.data(), app::TwipsScale(otherDpi),
+                         std::vector<std::string>(made.begin(), made.end() - 1));
+    expected.push_back(made.back());
+    EXPECT_EQ(looks(), expected);
+    EXPECT_EQ(BarAt(180 + 4443, 8040 + 780), kWhite); // ntdll.dll's mark
+    EXPECT_EQ(BarAt(180 + 9132), kBlack);             // the frame's right end
+
+    testkit::MoveToDpi(form->Handle(), otherDpi, runDpi);
+    EXPECT_EQ(looks(), made);
+    EXPECT_EQ(BarPicture(), picture);
 }
 
 TEST_F(DetailsTest, EachRefreshRebuildsTheDriverList) {

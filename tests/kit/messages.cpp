@@ -1,5 +1,7 @@
 #include "tests/kit/messages.h"
 
+#include "app/form.h"
+
 #include <stdexcept>
 #include <string>
 
@@ -8,6 +10,22 @@ namespace testkit {
 namespace {
 
 constexpr UINT kReplyTimeoutMs = 5000;
+
+std::string Look(const RECT& box, const std::string& font, const std::string& text) {
+    return std::to_string(box.left) + "," + std::to_string(box.top) + " " +
+           std::to_string(box.right - box.left) + "x" + std::to_string(box.bottom - box.top) + " " +
+           font + " \"" + text + "\"";
+}
+
+// The size DrawText gives a single line of `text` in `font`; an empty text is 0 wide.
+SIZE LineSize(HFONT font, const std::string& text) {
+    sys::WindowDc dc(nullptr);
+    sys::SelectedObject selected(dc.Get(), font);
+    RECT line{0, 0, 0, 0};
+    ::DrawTextA(dc.Get(), text.empty() ? " " : text.c_str(), -1, &line,
+                DT_CALCRECT | DT_SINGLELINE);
+    return {text.empty() ? 0 : line.right, line.bottom};
+}
 
 } // namespace
 
@@ -70,6 +88,46 @@ std::string FontOf(HWND control) {
 
 std::string Tahoma(int tenthsOfPoint, int dpi) {
     return "Tahoma " + std::to_string(-::MulDiv(tenthsOfPoint, dpi, 720));
+}
+
+void MoveToDpi(HWND window, int fromDpi, int toDpi) {
+    RECT frame;
+    ::GetWindowRect(window, &frame);
+    frame.right = frame.left + ::MulDiv(frame.right - frame.left, toDpi, fromDpi);
+    frame.bottom = frame.top + ::MulDiv(frame.bottom - frame.top, toDpi, fromDpi);
+    ::SendMessageA(window, app::kWmDpiChanged, MAKEWPARAM(toDpi, toDpi),
+                   reinterpret_cast<LPARAM>(&frame));
+    PumpMessages();
+}
+
+std::vector<std::string> Looks(HWND form, int firstId, int count) {
+    std::vector<std::string> looks;
+    for (int id = firstId; id < firstId + count; ++id) {
+        HWND control = ::GetDlgItem(form, id);
+        RECT box;
+        ::GetWindowRect(control, &box);
+        ::MapWindowPoints(nullptr, form, reinterpret_cast<POINT*>(&box), 2);
+        looks.push_back(Look(box, FontOf(control), app::GetText(control)));
+    }
+    return looks;
+}
+
+std::vector<std::string> LooksAt(const app::ControlSpec* specs, const app::TwipsScale& scale,
+                                 const std::vector<std::string>& looks) {
+    sys::Font font = app::CreateTahoma(90, scale);
+    std::vector<std::string> expected;
+    for (size_t i = 0; i < looks.size(); ++i) {
+        std::string text = looks[i].substr(looks[i].find('"') + 1);
+        text.pop_back();
+        RECT box = scale.ToPixels(specs[i].rect);
+        if (specs[i].kind == app::ControlKind::FittingLabel) {
+            SIZE size = LineSize(font.Get(), text);
+            box.right = box.left + size.cx;
+            box.bottom = box.top + size.cy;
+        }
+        expected.push_back(Look(box, Tahoma(90, scale.Dpi()), text));
+    }
+    return expected;
 }
 
 } // namespace testkit
