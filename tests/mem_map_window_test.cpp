@@ -147,7 +147,7 @@ LABELED_TEST_F("dpi", MemMapWindowTest, ADpiChangeLaysTheWindowOutAsIfMadeThere)
     };
     const std::vector<std::string> made = looks();
 
-    testkit::MoveToDpi(form->Handle(), runDpi, otherDpi);
+    const RECT frame = testkit::MoveToDpi(form->Handle(), runDpi, otherDpi);
     const app::TwipsScale other(otherDpi);
     RECT client;
     ::GetClientRect(form->Handle(), &client);
@@ -164,7 +164,7 @@ LABELED_TEST_F("dpi", MemMapWindowTest, ADpiChangeLaysTheWindowOutAsIfMadeThere)
     EXPECT_EQ(looks(), expected);
     EXPECT_EQ(::SendMessageA(map, EM_GETFIRSTVISIBLELINE, 0, 0), firstLine);
 
-    testkit::MoveToDpi(form->Handle(), otherDpi, runDpi);
+    testkit::SendDpiChanged(form->Handle(), runDpi, frame);
     EXPECT_EQ(looks(), made);
     EXPECT_EQ(::SendMessageA(map, EM_GETFIRSTVISIBLELINE, 0, 0), firstLine);
 }

@@ -90,14 +90,22 @@ std::string Tahoma(int tenthsOfPoint, int dpi) {
     return "Tahoma " + std::to_string(-::MulDiv(tenthsOfPoint, dpi, 720));
 }
 
-void MoveToDpi(HWND window, int fromDpi, int toDpi) {
-    RECT frame;
-    ::GetWindowRect(window, &frame);
-    frame.right = frame.left + ::MulDiv(frame.right - frame.left, toDpi, fromDpi);
-    frame.bottom = frame.top + ::MulDiv(frame.bottom - frame.top, toDpi, fromDpi);
-    ::SendMessageA(window, app::kWmDpiChanged, MAKEWPARAM(toDpi, toDpi),
+void SendDpiChanged(HWND window, int dpi, RECT frame) {
+    ::SendMessageA(window, app::kWmDpiChanged, MAKEWPARAM(dpi, dpi),
                    reinterpret_cast<LPARAM>(&frame));
     PumpMessages();
+}
+
+RECT MoveToDpi(HWND window, int fromDpi, int toDpi) {
+    RECT before;
+    RECT client;
+    ::GetWindowRect(window, &before);
+    ::GetClientRect(window, &client);
+    RECT frame = before;
+    frame.right += ::MulDiv(client.right, toDpi, fromDpi) - client.right;
+    frame.bottom += ::MulDiv(client.bottom, toDpi, fromDpi) - client.bottom;
+    SendDpiChanged(window, toDpi, frame);
+    return before;
 }
 
 std::vector<std::string> Looks(HWND form, int firstId, int count) {

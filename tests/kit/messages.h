@@ -42,9 +42,12 @@ std::string FontOf(HWND control);
 // given as a negative height.
 std::string Tahoma(int tenthsOfPoint, int dpi);
 
-// Moves a window to a monitor of `toDpi` as the system does: WM_DPICHANGED suggesting
-// its frame scaled from `fromDpi`, the top-left corner kept.
-void MoveToDpi(HWND window, int fromDpi, int toDpi);
+// WM_DPICHANGED as the system sends it when a window moves to a monitor of `dpi`,
+// suggesting `frame`.
+void SendDpiChanged(HWND window, int dpi, RECT frame);
+// Sends it for a move to `toDpi` with a frame round the client area scaled from
+// `fromDpi`, the top-left corner kept; returns the frame before.
+RECT MoveToDpi(HWND window, int fromDpi, int toDpi);
 
 // Each control of a form, ids from `firstId` on, as `12,40 120x20 Tahoma -12 "&Map"`:
 // where it lies in the client area, its font and its text.
