@@ -39,36 +39,31 @@ int HorizontalExtent(HWND list) {
     return static_cast<int>(::SendMessageA(list, LB_GETHORIZONTALEXTENT, 0, 0));
 }
 
-// Where a control's content is scrolled to: a list's top row and how far it is
-// scrolled sideways, of how far it could be; the map box's first line.
+// Where a list is scrolled to: its top row, and how far sideways of how far it could.
+// (An edit control keeps its first line through a new font and size by itself.)
 struct ScrollPlace {
-    int firstRow = 0;
+    int topRow = 0;
     int sideways = 0;
     int extent = 0;
 };
 
 ScrollPlace ScrollPlaceOf(HWND control, ControlKind kind) {
-    if (kind == ControlKind::ListBox) {
-        return {static_cast<int>(::SendMessageA(control, LB_GETTOPINDEX, 0, 0)),
-                ::GetScrollPos(control, SB_HORZ), HorizontalExtent(control)};
+    if (kind != ControlKind::ListBox) {
+        return {};
     }
-    if (kind == ControlKind::MapTextBox) {
-        return {static_cast<int>(::SendMessageA(control, EM_GETFIRSTVISIBLELINE, 0, 0))};
-    }
-    return {};
+    return {static_cast<int>(::SendMessageA(control, LB_GETTOPINDEX, 0, 0)),
+            ::GetScrollPos(control, SB_HORZ), HorizontalExtent(control)};
 }
 
 // A list scrolled sideways goes back to the same share of its new extent.
 void ScrollBackTo(HWND control, ControlKind kind, const ScrollPlace& place) {
-    if (kind == ControlKind::ListBox) {
-        ::SendMessageA(control, LB_SETTOPINDEX, static_cast<WPARAM>(place.firstRow), 0);
-        if (place.sideways > 0 && place.extent > 0) {
-            int sideways = ::MulDiv(place.sideways, HorizontalExtent(control), place.extent);
-            ::SendMessageA(control, WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, sideways), 0);
-        }
-    } else if (kind == ControlKind::MapTextBox) {
-        int now = ScrollPlaceOf(control, kind).firstRow;
-        ::SendMessageA(control, EM_LINESCROLL, 0, place.firstRow - now);
+    if (kind != ControlKind::ListBox) {
+        return;
+    }
+    ::SendMessageA(control, LB_SETTOPINDEX, static_cast<WPARAM>(place.topRow), 0);
+    if (place.sideways > 0 && place.extent > 0) {
+        int sideways = ::MulDiv(place.sideways, HorizontalExtent(control), place.extent);
+        ::SendMessageA(control, WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, sideways), 0);
     }
 }
 

@@ -57,7 +57,7 @@ HWND CreateControl(HWND parent, int id, const ControlSpec& layout, const TwipsSc
 // at that scale (see SetControlFont).
 void LayOutControl(HWND control, const ControlSpec& layout, const TwipsScale& scale, HFONT font);
 // Gives a control a font: a fitting label fits its text again and a list measures its
-// rows again; the top row of a list and the first line of the map box stay.
+// rows again; what a list or the map box shows from stays.
 void SetControlFont(HWND control, ControlKind kind, HFONT font);
 
 std::string GetText(HWND window);

@@ -495,6 +495,7 @@ LABELED_TEST_F("dpi", DetailsTest, ADpiChangeLaysTheWindowOutAsIfMadeThere) {
     EXPECT_EQ(looks(), expected);
     EXPECT_EQ(BarAt(180 + 4443, 8040 + 780), kWhite); // ntdll.dll's mark
     EXPECT_EQ(BarAt(180 + 9132), kBlack);             // the frame's right end
+    ExpectWidestRowScrollsIntoView(processes);        // measured again in the new font
 
     testkit::SendDpiChanged(form->Handle(), runDpi, frame);
     EXPECT_EQ(looks(), made);
