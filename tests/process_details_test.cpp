@@ -135,7 +135,7 @@ void ExpectWidestRowScrollsIntoView(HWND list) {
 }
 
 // A 64-bit module row and a long process name, each wider than its list.
-TEST_F(DetailsTest, TheWidestRowOfAListScrollsIntoView) {
+LABELED_TEST_F("dpi", DetailsTest, TheWidestRowOfAListScrollsIntoView) {
     fake::Process big = fake::MakeProcess(kLongName, "C:\\big.exe");
     big.is64Bit = true;
     big.modules.front().base = 0x7FF612340000;
