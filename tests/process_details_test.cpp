@@ -423,25 +423,31 @@ LABELED_TEST_F("dpi", DetailsTest, A64BitProcessGetsABarOfItsOwnRangeWithLabelsA
     EXPECT_EQ(texts(), (std::vector<std::string>{"&&H7FF6 0000 0000", "&&H7FF7 7000 0000",
                                                  "&&H7FF8 E000 0000", "&&H7FFA 5000 0000",
                                                  "&&H7FFB C000 0000"}));
-    RECT client;
-    ::GetClientRect(form->Handle(), &client);
-    LONG previousRight = -1;
-    for (MainControl label : labels) {
-        RECT frame;
-        ::GetWindowRect(Get(label), &frame);
-        ::MapWindowPoints(nullptr, form->Handle(), reinterpret_cast<POINT*>(&frame), 2);
-        EXPECT_GT(frame.left, previousRight) << Text(label);
-        EXPECT_GE(frame.left, 0) << Text(label);
-        EXPECT_LE(frame.right, client.right) << Text(label);
-        // The label is as wide as its text in its own font, so nothing is cut.
-        sys::WindowDc dc(Get(label));
-        sys::SelectedObject font(
-            dc.Get(), reinterpret_cast<HFONT>(::SendMessageA(Get(label), WM_GETFONT, 0, 0)));
-        RECT text{0, 0, 0, 0};
-        ::DrawTextA(dc.Get(), Text(label).c_str(), -1, &text, DT_CALCRECT | DT_SINGLELINE);
-        EXPECT_GE(frame.right - frame.left, text.right) << Text(label);
-        previousRight = frame.right;
-    }
+    auto expectLabelsApart = [&] {
+        RECT client;
+        ::GetClientRect(form->Handle(), &client);
+        LONG previousRight = -1;
+        for (MainControl label : labels) {
+            RECT frame;
+            ::GetWindowRect(Get(label), &frame);
+            ::MapWindowPoints(nullptr, form->Handle(), reinterpret_cast<POINT*>(&frame), 2);
+            EXPECT_GT(frame.left, previousRight) << Text(label);
+            EXPECT_GE(frame.left, 0) << Text(label);
+            EXPECT_LE(frame.right, client.right) << Text(label);
+            // The label is as wide as its text in its own font, so nothing is cut.
+            sys::WindowDc dc(Get(label));
+            sys::SelectedObject font(
+                dc.Get(), reinterpret_cast<HFONT>(::SendMessageA(Get(label), WM_GETFONT, 0, 0)));
+            RECT text{0, 0, 0, 0};
+            ::DrawTextA(dc.Get(), Text(label).c_str(), -1, &text, DT_CALCRECT | DT_SINGLELINE);
+            EXPECT_GE(frame.right - frame.left, text.right) << Text(label);
+            previousRight = frame.right;
+        }
+    };
+    expectLabelsApart();
+    const int runDpi = form->Scale().Dpi();
+    testkit::MoveToDpi(form->Handle(), runDpi, runDpi == 144 ? 96 : 144);
+    expectLabelsApart(); // placed again for the new widths
     // ntdll.dll at (0x7FFB56780000 - S) / 23 GB of the width; no box for the kernel's driver.
     int ntdll = static_cast<int>((0x7FFB56780000 - 0x7FF600000000) / 23.0 / (1 << 30) * 9132);
     EXPECT_EQ(BarAt(180 + ntdll + 2), kBlue);
