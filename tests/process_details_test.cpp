@@ -107,51 +107,49 @@ protected:
 
 constexpr char kLongName[] = "a-process-with-a-name-longer-than-its-list.exe";
 
-// The list scrolls sideways until the end of its widest row shows.
-void ExpectWidestRowScrollsIntoView(HWND list) {
+// Checks that the list scrolls sideways until the end of its widest row shows, and
+// returns that row.
+std::string CheckWidestRowScrollsIntoView(HWND list) {
     sys::WindowDc dc(list);
     sys::SelectedObject font(dc.Get(),
                              reinterpret_cast<HFONT>(::SendMessageA(list, WM_GETFONT, 0, 0)));
     int widest = 0;
-    int widestRow = 0;
+    std::string widestRow;
     for (int row = 0; row < app::RowCount(list); ++row) {
         std::string text = app::RowText(list, row);
         SIZE size{0, 0};
         ::GetTextExtentPoint32A(dc.Get(), text.c_str(), static_cast<int>(text.size()), &size);
         if (size.cx > widest) {
             widest = size.cx;
-            widestRow = row;
+            widestRow = text;
         }
     }
     RECT client;
     ::GetClientRect(list, &client);
-    ASSERT_GT(widest, client.right) << app::RowText(list, widestRow);
-    EXPECT_GE(::SendMessageA(list, LB_GETHORIZONTALEXTENT, 0, 0), widest);
+    EXPECT_GT(widest, client.right) << widestRow;
+    EXPECT_GE(::SendMessageA(list, LB_GETHORIZONTALEXTENT, 0, 0), widest) << widestRow;
     ::SendMessageA(list, WM_HSCROLL, SB_RIGHT, 0);
     ::GetClientRect(list, &client); // less the scroll bar
     // The list draws its text a pixel in from the edge.
-    EXPECT_LE(1 + widest - ::GetScrollPos(list, SB_HORZ), client.right)
-        << app::RowText(list, widestRow);
+    EXPECT_LE(1 + widest - ::GetScrollPos(list, SB_HORZ), client.right) << widestRow;
+    return widestRow;
 }
 
 // A 64-bit module row and a long process name, each wider than its list.
 LABELED_TEST_F("dpi", DetailsTest, TheWidestRowOfAListScrollsIntoView) {
-    fake::Process big = fake::MakeProcess(kLongName, "C:\\big.exe");
+    os.processes[604] = fake::MakeProcess(kLongName, "C:\\long.exe");
+    fake::Process big = fake::MakeProcess("big.exe", "C:\\big.exe");
     big.is64Bit = true;
     big.modules.front().base = 0x7FF612340000;
     big.modules.push_back({0x7FFB12340000, 0x5E5000, "kernelbase.dll", "C:\\W\\kernelbase.dll"});
     os.processes[600] = big;
     form->cmdRefresh_Click();
     Select(MainControl::lstProcesses, RowOf(600));
-    {
-        SCOPED_TRACE("processes");
-        ExpectWidestRowScrollsIntoView(Get(MainControl::lstProcesses));
-    }
+    EXPECT_EQ(CheckWidestRowScrollsIntoView(Get(MainControl::lstProcesses)),
+              "604 - " + std::string(kLongName) + " (normal)");
     if (sys::kEditionWidth == sys::AddressWidth::Bits64) {
-        SCOPED_TRACE("modules");
-        ASSERT_EQ(app::RowText(Get(MainControl::lstModules), 1),
+        EXPECT_EQ(CheckWidestRowScrollsIntoView(Get(MainControl::lstModules)),
                   "kernelbase.dll @ 7FFB12340000: 5E5000 (6,180,864)");
-        ExpectWidestRowScrollsIntoView(Get(MainControl::lstModules));
     }
     form->cmdRefresh_Click(); // empties the module list, which no longer scrolls sideways
     EXPECT_EQ(::SendMessageA(Get(MainControl::lstModules), LB_GETHORIZONTALEXTENT, 0, 0), 0);
@@ -501,7 +499,7 @@ LABELED_TEST_F("dpi", DetailsTest, ADpiChangeLaysTheWindowOutAsIfMadeThere) {
     EXPECT_EQ(looks(), expected);
     EXPECT_EQ(BarAt(180 + 4443, 8040 + 780), kWhite); // ntdll.dll's mark
     EXPECT_EQ(BarAt(180 + 9132), kBlack);             // the frame's right end
-    ExpectWidestRowScrollsIntoView(processes);        // measured again in the new font
+    CheckWidestRowScrollsIntoView(processes);         // measured again in the new font
 
     testkit::SendDpiChanged(form->Handle(), runDpi, frame);
     EXPECT_EQ(looks(), made);
