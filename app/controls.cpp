@@ -36,8 +36,12 @@ KindStyle StyleOf(ControlKind kind) {
     return {"STATIC", kChild, 0};
 }
 
-int HorizontalExtent(HWND list) {
-    return static_cast<int>(::SendMessageA(list, LB_GETHORIZONTALEXTENT, 0, 0));
+// How far a list can scroll sideways: its extent less the width it shows.
+int SidewaysRange(HWND list) {
+    RECT client;
+    ::GetClientRect(list, &client);
+    int extent = static_cast<int>(::SendMessageA(list, LB_GETHORIZONTALEXTENT, 0, 0));
+    return std::max(extent - static_cast<int>(client.right), 0);
 }
 
 // Where a list is scrolled to: its top row, and how far sideways of how far it could.
@@ -45,7 +49,7 @@ int HorizontalExtent(HWND list) {
 struct ScrollPlace {
     int topRow = 0;
     int sideways = 0;
-    int extent = 0;
+    int range = 0;
 };
 
 ScrollPlace ScrollPlaceOf(HWND control, ControlKind kind) {
@@ -53,17 +57,17 @@ ScrollPlace ScrollPlaceOf(HWND control, ControlKind kind) {
         return {};
     }
     return {static_cast<int>(::SendMessageA(control, LB_GETTOPINDEX, 0, 0)),
-            ::GetScrollPos(control, SB_HORZ), HorizontalExtent(control)};
+            ::GetScrollPos(control, SB_HORZ), SidewaysRange(control)};
 }
 
-// A list scrolled sideways goes back to the same share of its new extent.
+// A list scrolled sideways goes back to the same share of how far it can scroll now.
 void ScrollBackTo(HWND control, ControlKind kind, const ScrollPlace& place) {
     if (kind != ControlKind::ListBox) {
         return;
     }
     ::SendMessageA(control, LB_SETTOPINDEX, static_cast<WPARAM>(place.topRow), 0);
-    if (place.sideways > 0 && place.extent > 0) {
-        int sideways = ::MulDiv(place.sideways, HorizontalExtent(control), place.extent);
+    if (place.sideways > 0 && place.range > 0) {
+        int sideways = ::MulDiv(place.sideways, SidewaysRange(control), place.range);
         ::SendMessageA(control, WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, sideways), 0);
     }
 }

@@ -107,9 +107,9 @@ protected:
 
 constexpr char kLongName[] = "a-process-with-a-name-longer-than-its-list.exe";
 
-// Checks that the list scrolls sideways until the end of its widest row shows, and
-// returns that row.
-std::string CheckWidestRowScrollsIntoView(HWND list) {
+// Checks that the list, scrolled fully to the right, shows the end of its widest row,
+// and returns that row.
+std::string CheckWidestRowEndShows(HWND list) {
     sys::WindowDc dc(list);
     sys::SelectedObject font(dc.Get(),
                              reinterpret_cast<HFONT>(::SendMessageA(list, WM_GETFONT, 0, 0)));
@@ -124,12 +124,10 @@ std::string CheckWidestRowScrollsIntoView(HWND list) {
             widestRow = text;
         }
     }
-    RECT client;
+    RECT client; // less the scroll bar
     ::GetClientRect(list, &client);
     EXPECT_GT(widest, client.right) << widestRow;
     EXPECT_GE(::SendMessageA(list, LB_GETHORIZONTALEXTENT, 0, 0), widest) << widestRow;
-    ::SendMessageA(list, WM_HSCROLL, SB_RIGHT, 0);
-    ::GetClientRect(list, &client); // less the scroll bar
     // The list draws its text a pixel in from the edge.
     EXPECT_LE(1 + widest - ::GetScrollPos(list, SB_HORZ), client.right) << widestRow;
     return widestRow;
@@ -145,10 +143,13 @@ LABELED_TEST_F("dpi", DetailsTest, TheWidestRowOfAListScrollsIntoView) {
     os.processes[600] = big;
     form->cmdRefresh_Click();
     Select(MainControl::lstProcesses, RowOf(600));
-    EXPECT_EQ(CheckWidestRowScrollsIntoView(Get(MainControl::lstProcesses)),
+    for (MainControl list : {MainControl::lstProcesses, MainControl::lstModules}) {
+        ::SendMessageA(Get(list), WM_HSCROLL, SB_RIGHT, 0);
+    }
+    EXPECT_EQ(CheckWidestRowEndShows(Get(MainControl::lstProcesses)),
               "604 - " + std::string(kLongName) + " (normal)");
     if (sys::kEditionWidth == sys::AddressWidth::Bits64) {
-        EXPECT_EQ(CheckWidestRowScrollsIntoView(Get(MainControl::lstModules)),
+        EXPECT_EQ(CheckWidestRowEndShows(Get(MainControl::lstModules)),
                   "kernelbase.dll @ 7FFB12340000: 5E5000 (6,180,864)");
     }
     form->cmdRefresh_Click(); // empties the module list, which no longer scrolls sideways
@@ -468,7 +469,7 @@ LABELED_TEST_F("dpi", DetailsTest, A64BitProcessGetsABarOfItsOwnRangeWithLabelsA
 
 // Moved to a monitor of another DPI and back, the window is laid out as if made at
 // each, the bar's picture made again with the selected module's mark; texts,
-// selections and the process list's top row stay.
+// selections and the process list's scroll place stay.
 LABELED_TEST_F("dpi", DetailsTest, ADpiChangeLaysTheWindowOutAsIfMadeThere) {
     for (DWORD pid = 1000; pid < 1000 + 4 * 60; pid += 4) {
         os.processes[pid] = fake::MakeProcess(kLongName, "C:\\p.exe");
@@ -478,6 +479,7 @@ LABELED_TEST_F("dpi", DetailsTest, ADpiChangeLaysTheWindowOutAsIfMadeThere) {
     Select(MainControl::lstModules, 4); // ntdll.dll at 0x7C900000
     HWND processes = Get(MainControl::lstProcesses);
     ::SendMessageA(processes, LB_SETTOPINDEX, 20, 0);
+    ::SendMessageA(processes, WM_HSCROLL, SB_RIGHT, 0);
     auto looks = [&] {
         auto shown = testkit::Looks(form->Handle(), main_window::kFirstControlId,
                                     main_window::kMainControlCount);
@@ -499,7 +501,7 @@ LABELED_TEST_F("dpi", DetailsTest, ADpiChangeLaysTheWindowOutAsIfMadeThere) {
     EXPECT_EQ(looks(), expected);
     EXPECT_EQ(BarAt(180 + 4443, 8040 + 780), kWhite); // ntdll.dll's mark
     EXPECT_EQ(BarAt(180 + 9132), kBlack);             // the frame's right end
-    CheckWidestRowScrollsIntoView(processes);         // measured again in the new font
+    CheckWidestRowEndShows(processes);                // measured again, still scrolled to the end
 
     testkit::SendDpiChanged(form->Handle(), runDpi, frame);
     EXPECT_EQ(looks(), made);
