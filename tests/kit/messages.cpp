@@ -17,16 +17,6 @@ std::string Look(const RECT& box, const std::string& font, const std::string& te
            font + " \"" + text + "\"";
 }
 
-// The size DrawText gives a single line of `text` in `font`; an empty text is 0 wide.
-SIZE LineSize(HFONT font, const std::string& text) {
-    sys::WindowDc dc(nullptr);
-    sys::SelectedObject selected(dc.Get(), font);
-    RECT line{0, 0, 0, 0};
-    ::DrawTextA(dc.Get(), text.empty() ? " " : text.c_str(), -1, &line,
-                DT_CALCRECT | DT_SINGLELINE);
-    return {text.empty() ? 0 : line.right, line.bottom};
-}
-
 } // namespace
 
 bool PumpMessages() {
@@ -123,15 +113,19 @@ std::vector<std::string> Looks(HWND form, int firstId, int count) {
 std::vector<std::string> LooksAt(const app::ControlSpec* specs, const app::TwipsScale& scale,
                                  const std::vector<std::string>& looks) {
     sys::Font font = app::CreateTahoma(90, scale);
+    sys::WindowDc dc(nullptr);
+    sys::SelectedObject selected(dc.Get(), font.Get());
     std::vector<std::string> expected;
     for (size_t i = 0; i < looks.size(); ++i) {
         std::string text = looks[i].substr(looks[i].find('"') + 1);
         text.pop_back();
         RECT box = scale.ToPixels(specs[i].rect);
         if (specs[i].kind == app::ControlKind::FittingLabel) {
-            SIZE size = LineSize(font.Get(), text);
-            box.right = box.left + size.cx;
-            box.bottom = box.top + size.cy;
+            RECT line{0, 0, 0, 0}; // an empty label is as high as a space, and 0 wide
+            ::DrawTextA(dc.Get(), text.empty() ? " " : text.c_str(), -1, &line,
+                        DT_CALCRECT | DT_SINGLELINE);
+            box.right = box.left + (text.empty() ? 0 : line.right);
+            box.bottom = box.top + line.bottom;
         }
         expected.push_back(Look(box, Tahoma(90, scale.Dpi()), text));
     }
