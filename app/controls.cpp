@@ -1,5 +1,8 @@
 #include "app/controls.h"
 
+#include <algorithm>
+#include <array>
+
 namespace app {
 
 namespace {
@@ -16,7 +19,8 @@ KindStyle StyleOf(ControlKind kind) {
     case ControlKind::Button:
         return {"BUTTON", kChild | WS_TABSTOP | BS_PUSHBUTTON, 0};
     case ControlKind::ListBox:
-        return {"LISTBOX", kChild | WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT,
+        return {"LISTBOX",
+                kChild | WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT,
                 WS_EX_CLIENTEDGE};
     case ControlKind::TextBox:
         return {"EDIT", kChild | WS_TABSTOP | ES_AUTOHSCROLL | ES_LEFT, WS_EX_CLIENTEDGE};
@@ -30,6 +34,82 @@ KindStyle StyleOf(ControlKind kind) {
         return {"STATIC", kChild | SS_LEFT, 0};
     }
     return {"STATIC", kChild, 0};
+}
+
+// How far a list can scroll sideways: its extent less the width it shows.
+int SidewaysRange(HWND list) {
+    RECT client;
+    ::GetClientRect(list, &client);
+    int extent = static_cast<int>(::SendMessageA(list, LB_GETHORIZONTALEXTENT, 0, 0));
+    return std::max(extent - static_cast<int>(client.right), 0);
+}
+
+// Where a list is scrolled to: its top row, and how far sideways of how far it could.
+// (An edit control keeps its first line through a new font and size by itself.)
+struct ScrollPlace {
+    int topRow = 0;
+    int sideways = 0;
+    int range = 0;
+};
+
+ScrollPlace ScrollPlaceOf(HWND control, ControlKind kind) {
+    if (kind != ControlKind::ListBox) {
+        return {};
+    }
+    return {static_cast<int>(::SendMessageA(control, LB_GETTOPINDEX, 0, 0)),
+            ::GetScrollPos(control, SB_HORZ), SidewaysRange(control)};
+}
+
+// A list scrolled sideways goes back to the same share of how far it can scroll now.
+void ScrollBackTo(HWND control, ControlKind kind, const ScrollPlace& place) {
+    if (kind != ControlKind::ListBox) {
+        return;
+    }
+    ::SendMessageA(control, LB_SETTOPINDEX, static_cast<WPARAM>(place.topRow), 0);
+    if (place.sideways > 0 && place.range > 0) {
+        int sideways = ::MulDiv(place.sideways, SidewaysRange(control), place.range);
+        ::SendMessageA(control, WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, sideways), 0);
+    }
+}
+
+// A fitting label fits its text again and a list measures its rows again.
+void ApplyFont(HWND control, ControlKind kind, HFONT font) {
+    ::SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    if (kind == ControlKind::FittingLabel) {
+        FitLabelToText(control);
+    } else if (kind == ControlKind::ListBox) {
+        RemeasureListRows(control);
+    }
+}
+
+// How far a list scrolls sideways: its widest row in its own font, and an average
+// character to spare, as the list draws its text a little in from its left edge.
+int WidestRowExtent(HWND list, const std::vector<std::string>& rows) {
+    if (rows.empty()) {
+        return 0;
+    }
+    sys::WindowDc dc(list);
+    auto font = reinterpret_cast<HFONT>(::SendMessageA(list, WM_GETFONT, 0, 0));
+    sys::SelectedObject selected(dc.Get(), font);
+    // The widths of all 256 characters at once: a text extent asked of GDI for each
+    // row would make a fill of 100,000 rows take twice as long.
+    std::array<INT, 256> widths{};
+    ::GetCharWidth32A(dc.Get(), 0, 255, widths.data());
+    int widest = 0;
+    for (const std::string& row : rows) {
+        int width = 0;
+        for (unsigned char character : row) {
+            width += widths[character];
+        }
+        widest = std::max(widest, width);
+    }
+    TEXTMETRICA metrics{};
+    ::GetTextMetricsA(dc.Get(), &metrics);
+    return widest + metrics.tmAveCharWidth;
+}
+
+void SetHorizontalExtent(HWND list, int extent) {
+    ::SendMessageA(list, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(extent), 0);
 }
 
 } // namespace
@@ -52,6 +132,25 @@ sys::Font CreateTahoma(int tenthsOfPoint, const TwipsScale& scale) {
                                    DEFAULT_PITCH | FF_DONTCARE, "Tahoma"));
 }
 
+int WindowDpi(HWND window) {
+    using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+    static const auto getDpi = reinterpret_cast<GetDpiForWindowFn>(reinterpret_cast<void*>(
+        ::GetProcAddress(::GetModuleHandleA("user32.dll"), "GetDpiForWindow")));
+    return getDpi != nullptr ? static_cast<int>(getDpi(window)) : 0;
+}
+
+RECT FrameAround(RECT client, DWORD style, DWORD exStyle, int dpi) {
+    // From Windows 10 1607 on: the frame as thick as it is drawn at that DPI.
+    using AdjustForDpiFn = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
+    static const auto adjustForDpi = reinterpret_cast<AdjustForDpiFn>(reinterpret_cast<void*>(
+        ::GetProcAddress(::GetModuleHandleA("user32.dll"), "AdjustWindowRectExForDpi")));
+    if (adjustForDpi == nullptr ||
+        !adjustForDpi(&client, style, FALSE, exStyle, static_cast<UINT>(dpi))) {
+        ::AdjustWindowRectEx(&client, style, FALSE, exStyle);
+    }
+    return client;
+}
+
 HWND CreateControl(HWND parent, int id, const ControlSpec& layout, const TwipsScale& scale,
                    HFONT font) {
     KindStyle kind = StyleOf(layout.kind);
@@ -62,12 +161,25 @@ HWND CreateControl(HWND parent, int id, const ControlSpec& layout, const TwipsSc
         reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
         reinterpret_cast<HINSTANCE>(::GetWindowLongPtrA(parent, GWLP_HINSTANCE)), nullptr);
     if (control != nullptr) {
-        ::SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-        if (layout.kind == ControlKind::FittingLabel) {
-            FitLabelToText(control);
-        }
+        SetControlFont(control, layout.kind, font);
     }
     return control;
+}
+
+void LayOutControl(HWND control, const ControlSpec& layout, const TwipsScale& scale, HFONT font) {
+    // Read first: a list that grows before its font does shows rows from higher up.
+    ScrollPlace place = ScrollPlaceOf(control, layout.kind);
+    RECT box = scale.ToPixels(layout.rect);
+    ::SetWindowPos(control, nullptr, box.left, box.top, box.right - box.left, box.bottom - box.top,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+    ApplyFont(control, layout.kind, font);
+    ScrollBackTo(control, layout.kind, place);
+}
+
+void SetControlFont(HWND control, ControlKind kind, HFONT font) {
+    ScrollPlace place = ScrollPlaceOf(control, kind);
+    ApplyFont(control, kind, font);
+    ScrollBackTo(control, kind, place);
 }
 
 std::string GetText(HWND window) {
@@ -130,10 +242,22 @@ void ReplaceListRows(HWND list, const std::vector<std::string>& rows) {
         ::SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(row.c_str()));
     }
     ::SendMessageA(list, WM_SETREDRAW, TRUE, 0);
+    SetHorizontalExtent(list, WidestRowExtent(list, rows));
     ::InvalidateRect(list, nullptr, TRUE);
 }
 
-void ClearList(HWND list) { ::SendMessageA(list, LB_RESETCONTENT, 0, 0); }
+void RemeasureListRows(HWND list) {
+    std::vector<std::string> rows(static_cast<size_t>(std::max(RowCount(list), 0)));
+    for (size_t row = 0; row < rows.size(); ++row) {
+        rows[row] = RowText(list, static_cast<int>(row));
+    }
+    SetHorizontalExtent(list, WidestRowExtent(list, rows));
+}
+
+void ClearList(HWND list) {
+    ::SendMessageA(list, LB_RESETCONTENT, 0, 0);
+    SetHorizontalExtent(list, 0);
+}
 
 int SelectedRow(HWND list) { return static_cast<int>(::SendMessageA(list, LB_GETCURSEL, 0, 0)); }
 

@@ -45,8 +45,20 @@ private:
 
 sys::Font CreateTahoma(int tenthsOfPoint, const TwipsScale& scale);
 
+// The DPI of the monitor the window is on, for a program aware of each monitor's DPI;
+// 0 where user32 has no GetDpiForWindow (before Windows 10 1607).
+int WindowDpi(HWND window);
+// The outer rectangle of a window whose client area is `client`, at `dpi`.
+RECT FrameAround(RECT client, DWORD style, DWORD exStyle, int dpi);
+
 HWND CreateControl(HWND parent, int id, const ControlSpec& layout, const TwipsScale& scale,
                    HFONT font);
+// Moves a control to its place at `scale` and gives it `font`, as if it had been made
+// at that scale (see SetControlFont).
+void LayOutControl(HWND control, const ControlSpec& layout, const TwipsScale& scale, HFONT font);
+// Gives a control a font: a fitting label fits its text again and a list measures its
+// rows again; what a list or the map box shows from stays.
+void SetControlFont(HWND control, ControlKind kind, HFONT font);
 
 std::string GetText(HWND window);
 void SetText(HWND window, const std::string& text);
@@ -61,8 +73,11 @@ void SetCaption(HWND label, const std::string& text, bool fitsText);
 
 // Reserves the list box's storage for these rows before they are added.
 void ReserveListRows(HWND list, const std::vector<std::string>& rows);
-// Replaces every row of a list box, in order, with redraw switched off while it fills.
+// Replaces every row of a list box, in order, with redraw switched off while it fills,
+// and lets it scroll sideways as far as its widest row.
 void ReplaceListRows(HWND list, const std::vector<std::string>& rows);
+// Measures the rows a list box holds again, in its font, for how far it scrolls sideways.
+void RemeasureListRows(HWND list);
 void ClearList(HWND list);
 int SelectedRow(HWND list); // -1 when nothing is selected
 int RowCount(HWND list);

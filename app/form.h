@@ -5,8 +5,9 @@
 // (form_host.h) stores the form at WM_NCCREATE and forgets it at WM_NCDESTROY.
 //
 // Derived, the form itself, offers OnCreate(), OnCommand(id, notification),
-// OnClose(), and OnMessage(message, wParam, lParam), which returns whether it
-// handled one of its own messages.
+// OnClose(), OnRescaled() for what it draws or sizes itself after the controls were
+// laid out at a new DPI, and OnMessage(message, wParam, lParam), which returns
+// whether it handled one of its own messages.
 
 #include "app/controls.h"
 #include "app/form_host.h"
@@ -16,13 +17,19 @@
 #include <windows.h>
 
 #include <array>
+#include <utility>
 
 namespace app {
+
+// Declared by the headers for Windows 7 on only; sent from Windows 8.1 on.
+inline constexpr UINT kWmDpiChanged = 0x02E0;
 
 struct FormClass {
     const char* name;
     DWORD style;
-    DWORD exStyle; // with WS_EX_CONTROLPARENT, the mark of a form (message_loop.cpp)
+    DWORD exStyle;   // with WS_EX_CONTROLPARENT, the mark of a form (message_loop.cpp)
+    int clientWidth; // twips
+    int clientHeight;
 };
 
 template <typename Derived, typename ControlName, int kControlCount> class Form {
@@ -50,6 +57,9 @@ public:
         case WM_CLOSE:
             form.OnClose();
             return 0;
+        case kWmDpiChanged:
+            OnDpiChanged(LOWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+            return 0;
         case WM_NCDESTROY:
             window_ = nullptr;
             controls_.fill(nullptr);
@@ -73,10 +83,11 @@ protected:
     // whole form while the window goes.
     ~Form() = default;
 
-    // The outer size of a window whose client area is the given twips.
-    SIZE FrameSize(const FormClass& form, int clientWidth, int clientHeight) const {
-        RECT frame{0, 0, scale_.ToPixels(clientWidth), scale_.ToPixels(clientHeight)};
-        ::AdjustWindowRectEx(&frame, form.style, FALSE, form.exStyle);
+    // The outer size of the form's window around its client area in twips.
+    SIZE FrameSize(const FormClass& form) const { return FrameSize(form, scale_); }
+    static SIZE FrameSize(const FormClass& form, const TwipsScale& scale) {
+        RECT client{0, 0, scale.ToPixels(form.clientWidth), scale.ToPixels(form.clientHeight)};
+        RECT frame = FrameAround(client, form.style, form.exStyle, scale.Dpi());
         return {frame.right - frame.left, frame.bottom - frame.top};
     }
 
@@ -98,12 +109,16 @@ protected:
         }
     }
 
-    // Registers the class once and creates the form's window.
-    void CreateFormWindow(const FormClass& form, const char* caption, POINT position, SIZE size,
-                          HWND owner) {
+    // Registers the class once and creates the form's window, laid out at the DPI of
+    // the monitor it came up on.
+    void CreateFormWindow(const FormClass& form, const char* caption, POINT position, HWND owner) {
         RegisterFormClass(instance_, form.name, FormProcedure<Derived>);
+        SIZE size = FrameSize(form);
         ::CreateWindowExA(form.exStyle, form.name, caption, form.style, position.x, position.y,
                           size.cx, size.cy, owner, nullptr, instance_, static_cast<Derived*>(this));
+        if (window_ != nullptr) {
+            AdoptWindowDpi(form);
+        }
     }
 
     void Destroy() {
@@ -120,6 +135,35 @@ protected:
     std::array<HWND, kControlCount> controls_{};
 
 private:
+    // The window takes the rectangle it is given and lays itself out again at `dpi`:
+    // the same twips, the fonts made again at that size.
+    void OnDpiChanged(int dpi, const RECT& suggested) {
+        scale_ = TwipsScale(dpi);
+        // The controls hold the old font until each has the new one.
+        sys::Font previous = std::exchange(font_, CreateTahoma(90, scale_));
+        for (int i = 0; i < kControlCount; ++i) {
+            LayOutControl(controls_[i], specs_[i], scale_, font_.Get());
+        }
+        ::SetWindowPos(window_, nullptr, suggested.left, suggested.top,
+                       suggested.right - suggested.left, suggested.bottom - suggested.top,
+                       SWP_NOZORDER | SWP_NOACTIVATE);
+        static_cast<Derived&>(*this).OnRescaled();
+        ::InvalidateRect(window_, nullptr, TRUE);
+    }
+
+    // A monitor of its own DPI (the screen DC tells the primary one's): the window
+    // keeps its top-left corner and is laid out again at that DPI.
+    void AdoptWindowDpi(const FormClass& form) {
+        int dpi = WindowDpi(window_);
+        if (dpi <= 0 || dpi == scale_.Dpi()) {
+            return;
+        }
+        RECT frame;
+        ::GetWindowRect(window_, &frame);
+        SIZE size = FrameSize(form, TwipsScale(dpi));
+        OnDpiChanged(dpi, RECT{frame.left, frame.top, frame.left + size.cx, frame.top + size.cy});
+    }
+
     void MakeControls(HWND window) {
         window_ = window;
         for (int i = 0; i < kControlCount; ++i) {

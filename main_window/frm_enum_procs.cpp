@@ -12,9 +12,9 @@ namespace main_window {
 
 namespace {
 
-constexpr app::FormClass kFormClass{"VelmoraEnumProcs",
-                                    WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN,
-                                    WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT};
+constexpr app::FormClass kFormClass{
+    "VelmoraEnumProcs", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN,
+    WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT, kClientWidthTwips, kClientHeightTwips};
 
 bool IsFittingLabel(MainControl control) {
     return kMainControls[static_cast<int>(control)].kind == app::ControlKind::FittingLabel;
@@ -31,17 +31,31 @@ void frmEnumProcs::Show(int showCommand) {
 }
 
 void frmEnumProcs::Create() {
-    SIZE size = FrameSize(kFormClass, kClientWidthTwips, kClientHeightTwips);
+    SIZE size = FrameSize(kFormClass);
     RECT work{};
     ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
     POINT centre{work.left + ((work.right - work.left) - size.cx) / 2,
                  work.top + ((work.bottom - work.top) - size.cy) / 2};
-    CreateFormWindow(kFormClass, app::kAppTitle, centre, size, nullptr);
+    CreateFormWindow(kFormClass, app::kAppTitle, centre, nullptr);
 }
 
 void frmEnumProcs::OnCreate() {
     savedFocus_ = Control(MainControl::cmdRefresh);
     bar_.Attach(window_, scale_);
+}
+
+// At a new DPI the bar's picture is made again at the window's new size, its labels
+// are placed again, and it is painted with the mark of the selected module or driver.
+void frmEnumProcs::OnRescaled() {
+    bar_.Attach(window_, scale_);
+    ShowBarLabels();
+    if (int32_t module = SelectedElement(MainControl::lstModules); module != 0) {
+        FlashModuleWhite(module);
+    } else if (int32_t driver = SelectedElement(MainControl::lstDrivers); driver != 0) {
+        FlashDriverWhite(driver);
+    } else {
+        ShowMemoryMap();
+    }
 }
 
 bool frmEnumProcs::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -61,6 +61,7 @@ public:
 private:
     friend Form; // the messages it dispatches
     void OnCreate();
+    void OnRescaled();
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void Create();
     void OnActivate(WPARAM wParam, LPARAM lParam);

@@ -7,28 +7,19 @@
 #include "system/bas_enum_procs.h"
 
 #include <cstring>
+#include <utility>
 
 namespace memory_map {
 
 namespace {
 
 constexpr app::FormClass kFormClass{"VelmoraMemMap", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
-                                    WS_EX_CONTROLPARENT};
-constexpr int kClientWidth = 9855;
-constexpr int kClientHeight = 6435;
+                                    WS_EX_CONTROLPARENT, 9855, 6435};
+constexpr int kMapFontTenthsOfPoint = 75;
 constexpr float kMinimumBoxSize = 1000;
 constexpr float kMargin = 100;
 
 using app::ControlKind;
-
-constexpr std::array<app::ControlSpec, kMapControlCount> kMapControls{{
-    {"cmdMap", ControlKind::Button, "&Map", {60, 180, 1092, 312}},
-    {"txtMemMap", ControlKind::MapTextBox, "", {kMapBoxLeft, kMapBoxTop, 9732, 5592}},
-    {"txtFree", ControlKind::TextBox, "", {5340, 180, 2652, 312}},
-    {"cmdMapFree", ControlKind::Button, "Map &Free Only", {1200, 180, 1452, 312}},
-    {"cmdToClip", ControlKind::Button, "To Clip&board", {2700, 180, 1452, 312}},
-    {"cmdClose", ControlKind::Button, "&Close", {4200, 180, 1092, 312}},
-}};
 
 } // namespace
 
@@ -45,18 +36,24 @@ std::string ClipboardText(const std::string& processName, const std::string& map
 
 frmMemMap::frmMemMap(sys::Os& os, HINSTANCE instance)
     : Form(os, instance, kMapControls, kFirstMapControlId),
-      mapFont_(app::CreateTahoma(75, scale_)) {}
+      mapFont_(app::CreateTahoma(kMapFontTenthsOfPoint, scale_)) {}
 
 void frmMemMap::Create(HWND owner) {
     owner_ = owner;
-    CreateFormWindow(kFormClass, kMemMapCaption, POINT{CW_USEDEFAULT, CW_USEDEFAULT},
-                     FrameSize(kFormClass, kClientWidth, kClientHeight), owner);
+    CreateFormWindow(kFormClass, kMemMapCaption, POINT{CW_USEDEFAULT, CW_USEDEFAULT}, owner);
 }
 
 void frmMemMap::OnCreate() {
     HWND map = Control(MapControl::txtMemMap);
     ::SendMessageA(map, WM_SETFONT, reinterpret_cast<WPARAM>(mapFont_.Get()), FALSE);
     ::SendMessageA(map, EM_SETLIMITTEXT, 0, 0); // maps run far past the default 32 KB
+}
+
+// The map box's own font is made again at the new DPI, and the box fills the window again.
+void frmMemMap::OnRescaled() {
+    sys::Font previous = std::exchange(mapFont_, app::CreateTahoma(kMapFontTenthsOfPoint, scale_));
+    app::SetControlFont(Control(MapControl::txtMemMap), ControlKind::MapTextBox, mapFont_.Get());
+    ResizeControls();
 }
 
 bool frmMemMap::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {

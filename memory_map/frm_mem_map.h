@@ -30,6 +30,17 @@ constexpr int MapControlId(MapControl control) {
 inline constexpr int kMapBoxLeft = 60;
 inline constexpr int kMapBoxTop = 600;
 
+// The layout in twips of the client area, in tab order; the map box then follows the
+// window's size (ResizedMapBox).
+inline constexpr std::array<app::ControlSpec, kMapControlCount> kMapControls{{
+    {"cmdMap", app::ControlKind::Button, "&Map", {60, 180, 1092, 312}},
+    {"txtMemMap", app::ControlKind::MapTextBox, "", {kMapBoxLeft, kMapBoxTop, 9732, 5592}},
+    {"txtFree", app::ControlKind::TextBox, "", {5340, 180, 2652, 312}},
+    {"cmdMapFree", app::ControlKind::Button, "Map &Free Only", {1200, 180, 1452, 312}},
+    {"cmdToClip", app::ControlKind::Button, "To Clip&board", {2700, 180, 1452, 312}},
+    {"cmdClose", app::ControlKind::Button, "&Close", {4200, 180, 1092, 312}},
+}};
+
 // The map box's new size in twips for a client area of W x H twips: a margin of
 // 100 to the right and below, never 1000 or less (the old value then stays).
 struct MapBoxSize {
@@ -63,6 +74,7 @@ public:
 private:
     friend Form; // the messages it dispatches
     void OnCreate();
+    void OnRescaled();
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void OnClose() { Close(); }
     void OnCommand(int id, int notification);

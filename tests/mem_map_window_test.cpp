@@ -137,4 +137,54 @@ LABELED_TEST_F("dpi", MemMapWindowTest, ResizeKeepsTheMarginAndNeverGoesToAThous
     EXPECT_EQ(minimised.bottom - minimised.top, after.bottom - after.top);
 }
 
+// Moved to a monitor of another DPI and back, the window is laid out as if made at
+// each, the map box filling the window in its own smaller Tahoma; texts and the
+// map's first shown line stay.
+LABELED_TEST_F("dpi", MemMapWindowTest, ADpiChangeLaysTheWindowOutAsIfMadeThere) {
+    std::vector<MEMORY_BASIC_INFORMATION> regions{fake::Region(0, 0x10000, MEM_FREE)};
+    for (uint64_t page = 0x10000; page < 0x200000; page += 0x2000) {
+        regions.push_back(fake::Region(page, 0x1000, MEM_COMMIT, MEM_PRIVATE, PAGE_READWRITE));
+        regions.push_back(fake::Region(page + 0x1000, 0x1000, MEM_FREE));
+    }
+    regions.push_back(fake::Region(0x200000, 0x7FE00000, MEM_FREE));
+    testkit::ScriptMappedProcess(os, regions);
+    form->cmdMap_Click();
+    const int runDpi = form->Scale().Dpi();
+    const int otherDpi = runDpi == 144 ? 96 : 144;
+    // Small enough to be 1.5 times as big on the screen.
+    ::SetWindowPos(form->Handle(), nullptr, 0, 0, ::MulDiv(600, runDpi, 96),
+                   ::MulDiv(400, runDpi, 96), SWP_NOZORDER | SWP_NOMOVE);
+    HWND map = form->Control(MapControl::txtMemMap);
+    ::SendMessageA(map, EM_LINESCROLL, 0, 150);
+    const LRESULT firstLine = ::SendMessageA(map, EM_GETFIRSTVISIBLELINE, 0, 0);
+    ASSERT_GT(firstLine, 0);
+    const auto mapIndex = static_cast<size_t>(MapControl::txtMemMap);
+    auto looks = [&] {
+        return testkit::Looks(form->Handle(), memory_map::kFirstMapControlId,
+                              memory_map::kMapControlCount);
+    };
+    const std::vector<std::string> made = looks();
+
+    const RECT frame = testkit::MoveToDpi(form->Handle(), runDpi, otherDpi);
+    const app::TwipsScale other(otherDpi);
+    RECT client;
+    ::GetClientRect(form->Handle(), &client);
+    memory_map::MapBoxSize size =
+        memory_map::ResizedMapBox(static_cast<float>(other.ToTwips(client.right)),
+                                  static_cast<float>(other.ToTwips(client.bottom)), {9732, 5592});
+    auto specs = memory_map::kMapControls;
+    specs[mapIndex].rect = {memory_map::kMapBoxLeft, memory_map::kMapBoxTop,
+                            static_cast<int>(size.width), static_cast<int>(size.height)};
+    std::vector<std::string> expected = testkit::LooksAt(specs.data(), other, made);
+    const std::string dialogFont = testkit::Tahoma(90, otherDpi);
+    expected[mapIndex].replace(expected[mapIndex].find(dialogFont), dialogFont.size(),
+                               testkit::Tahoma(75, otherDpi));
+    EXPECT_EQ(looks(), expected);
+    EXPECT_EQ(::SendMessageA(map, EM_GETFIRSTVISIBLELINE, 0, 0), firstLine);
+
+    testkit::SendDpiChanged(form->Handle(), runDpi, frame);
+    EXPECT_EQ(looks(), made);
+    EXPECT_EQ(::SendMessageA(map, EM_GETFIRSTVISIBLELINE, 0, 0), firstLine);
+}
+
 } // namespace

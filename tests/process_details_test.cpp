@@ -105,6 +105,57 @@ protected:
     }
 };
 
+constexpr char kLongName[] = "a-process-with-a-name-longer-than-its-list.exe";
+
+// Checks that the list, scrolled fully to the right, shows the end of its widest row,
+// and returns that row.
+std::string CheckWidestRowEndShows(HWND list) {
+    sys::WindowDc dc(list);
+    sys::SelectedObject font(dc.Get(),
+                             reinterpret_cast<HFONT>(::SendMessageA(list, WM_GETFONT, 0, 0)));
+    int widest = 0;
+    std::string widestRow;
+    for (int row = 0; row < app::RowCount(list); ++row) {
+        std::string text = app::RowText(list, row);
+        SIZE size{0, 0};
+        ::GetTextExtentPoint32A(dc.Get(), text.c_str(), static_cast<int>(text.size()), &size);
+        if (size.cx > widest) {
+            widest = size.cx;
+            widestRow = text;
+        }
+    }
+    RECT client; // less the scroll bar
+    ::GetClientRect(list, &client);
+    EXPECT_GT(widest, client.right) << widestRow;
+    EXPECT_GE(::SendMessageA(list, LB_GETHORIZONTALEXTENT, 0, 0), widest) << widestRow;
+    // The list draws its text a pixel in from the edge.
+    EXPECT_LE(1 + widest - ::GetScrollPos(list, SB_HORZ), client.right) << widestRow;
+    return widestRow;
+}
+
+// A 64-bit module row and a long process name, each wider than its list.
+LABELED_TEST_F("dpi", DetailsTest, TheWidestRowOfAListScrollsIntoView) {
+    os.processes[604] = fake::MakeProcess(kLongName, "C:\\long.exe");
+    fake::Process big = fake::MakeProcess("big.exe", "C:\\big.exe");
+    big.is64Bit = true;
+    big.modules.front().base = 0x7FF612340000;
+    big.modules.push_back({0x7FFB12340000, 0x5E5000, "kernelbase.dll", "C:\\W\\kernelbase.dll"});
+    os.processes[600] = big;
+    form->cmdRefresh_Click();
+    Select(MainControl::lstProcesses, RowOf(600));
+    for (MainControl list : {MainControl::lstProcesses, MainControl::lstModules}) {
+        ::SendMessageA(Get(list), WM_HSCROLL, SB_RIGHT, 0);
+    }
+    EXPECT_EQ(CheckWidestRowEndShows(Get(MainControl::lstProcesses)),
+              "604 - " + std::string(kLongName) + " (normal)");
+    if (sys::kEditionWidth == sys::AddressWidth::Bits64) {
+        EXPECT_EQ(CheckWidestRowEndShows(Get(MainControl::lstModules)),
+                  "kernelbase.dll @ 7FFB12340000: 5E5000 (6,180,864)");
+    }
+    form->cmdRefresh_Click(); // empties the module list, which no longer scrolls sideways
+    EXPECT_EQ(::SendMessageA(Get(MainControl::lstModules), LB_GETHORIZONTALEXTENT, 0, 0), 0);
+}
+
 TEST_F(DetailsTest, SelectingAProcessShowsPathCountersAndModules) {
     Select(MainControl::lstProcesses, RowOf(412));
     EXPECT_EQ(Text(MainControl::txtStatus), "C:\\Apps\\editor.exe");
@@ -371,25 +422,31 @@ LABELED_TEST_F("dpi", DetailsTest, A64BitProcessGetsABarOfItsOwnRangeWithLabelsA
     EXPECT_EQ(texts(), (std::vector<std::string>{"&&H7FF6 0000 0000", "&&H7FF7 7000 0000",
                                                  "&&H7FF8 E000 0000", "&&H7FFA 5000 0000",
                                                  "&&H7FFB C000 0000"}));
-    RECT client;
-    ::GetClientRect(form->Handle(), &client);
-    LONG previousRight = -1;
-    for (MainControl label : labels) {
-        RECT frame;
-        ::GetWindowRect(Get(label), &frame);
-        ::MapWindowPoints(nullptr, form->Handle(), reinterpret_cast<POINT*>(&frame), 2);
-        EXPECT_GT(frame.left, previousRight) << Text(label);
-        EXPECT_GE(frame.left, 0) << Text(label);
-        EXPECT_LE(frame.right, client.right) << Text(label);
-        // The label is as wide as its text in its own font, so nothing is cut.
-        sys::WindowDc dc(Get(label));
-        sys::SelectedObject font(
-            dc.Get(), reinterpret_cast<HFONT>(::SendMessageA(Get(label), WM_GETFONT, 0, 0)));
-        RECT text{0, 0, 0, 0};
-        ::DrawTextA(dc.Get(), Text(label).c_str(), -1, &text, DT_CALCRECT | DT_SINGLELINE);
-        EXPECT_GE(frame.right - frame.left, text.right) << Text(label);
-        previousRight = frame.right;
-    }
+    auto expectLabelsApart = [&] {
+        RECT client;
+        ::GetClientRect(form->Handle(), &client);
+        LONG previousRight = -1;
+        for (MainControl label : labels) {
+            RECT frame;
+            ::GetWindowRect(Get(label), &frame);
+            ::MapWindowPoints(nullptr, form->Handle(), reinterpret_cast<POINT*>(&frame), 2);
+            EXPECT_GT(frame.left, previousRight) << Text(label);
+            EXPECT_GE(frame.left, 0) << Text(label);
+            EXPECT_LE(frame.right, client.right) << Text(label);
+            // The label is as wide as its text in its own font, so nothing is cut.
+            sys::WindowDc dc(Get(label));
+            sys::SelectedObject font(
+                dc.Get(), reinterpret_cast<HFONT>(::SendMessageA(Get(label), WM_GETFONT, 0, 0)));
+            RECT text{0, 0, 0, 0};
+            ::DrawTextA(dc.Get(), Text(label).c_str(), -1, &text, DT_CALCRECT | DT_SINGLELINE);
+            EXPECT_GE(frame.right - frame.left, text.right) << Text(label);
+            previousRight = frame.right;
+        }
+    };
+    expectLabelsApart();
+    const int runDpi = form->Scale().Dpi();
+    testkit::MoveToDpi(form->Handle(), runDpi, runDpi == 144 ? 96 : 144);
+    expectLabelsApart(); // placed again for the new widths
     // ntdll.dll at (0x7FFB56780000 - S) / 23 GB of the width; no box for the kernel's driver.
     int ntdll = static_cast<int>((0x7FFB56780000 - 0x7FF600000000) / 23.0 / (1 << 30) * 9132);
     EXPECT_EQ(BarAt(180 + ntdll + 2), kBlue);
@@ -408,6 +465,47 @@ LABELED_TEST_F("dpi", DetailsTest, A64BitProcessGetsABarOfItsOwnRangeWithLabelsA
     Select(MainControl::lstProcesses, RowOf(600));
     form->cmdRefresh_Click();
     EXPECT_EQ(texts(), fourGigabytes);
+}
+
+// Moved to a monitor of another DPI and back, the window is laid out as if made at
+// each, the bar's picture made again with the selected module's mark; texts,
+// selections and the process list's scroll place stay.
+LABELED_TEST_F("dpi", DetailsTest, ADpiChangeLaysTheWindowOutAsIfMadeThere) {
+    for (DWORD pid = 1000; pid < 1000 + 4 * 60; pid += 4) {
+        os.processes[pid] = fake::MakeProcess(kLongName, "C:\\p.exe");
+    }
+    form->cmdRefresh_Click();
+    Select(MainControl::lstProcesses, RowOf(412));
+    Select(MainControl::lstModules, 4); // ntdll.dll at 0x7C900000
+    HWND processes = Get(MainControl::lstProcesses);
+    ::SendMessageA(processes, LB_SETTOPINDEX, 20, 0);
+    ::SendMessageA(processes, WM_HSCROLL, SB_RIGHT, 0);
+    auto looks = [&] {
+        auto shown = testkit::Looks(form->Handle(), main_window::kFirstControlId,
+                                    main_window::kMainControlCount);
+        shown.push_back(std::to_string(::SendMessageA(processes, LB_GETTOPINDEX, 0, 0)) + " " +
+                        std::to_string(app::SelectedRow(processes)) + " " +
+                        std::to_string(app::SelectedRow(Get(MainControl::lstModules))));
+        return shown;
+    };
+    const std::vector<std::string> made = looks();
+    const std::vector<COLORREF> picture = BarPicture();
+    const int runDpi = form->Scale().Dpi();
+    const int otherDpi = runDpi == 144 ? 96 : 144;
+
+    const RECT frame = testkit::MoveToDpi(form->Handle(), runDpi, otherDpi);
+    std::vector<std::string> expected =
+        testkit::LooksAt(main_window::kMainControls.data(), app::TwipsScale(otherDpi),
+                         std::vector<std::string>(made.begin(), made.end() - 1));
+    expected.push_back(made.back());
+    EXPECT_EQ(looks(), expected);
+    EXPECT_EQ(BarAt(180 + 4443, 8040 + 780), kWhite); // ntdll.dll's mark
+    EXPECT_EQ(BarAt(180 + 9132), kBlack);             // the frame's right end
+    CheckWidestRowEndShows(processes);                // measured again, still scrolled to the end
+
+    testkit::SendDpiChanged(form->Handle(), runDpi, frame);
+    EXPECT_EQ(looks(), made);
+    EXPECT_EQ(BarPicture(), picture);
 }
 
 TEST_F(DetailsTest, EachRefreshRebuildsTheDriverList) {

@@ -1,5 +1,7 @@
 #include "tests/kit/messages.h"
 
+#include "app/form.h"
+
 #include <stdexcept>
 #include <string>
 
@@ -8,6 +10,12 @@ namespace testkit {
 namespace {
 
 constexpr UINT kReplyTimeoutMs = 5000;
+
+std::string Look(const RECT& box, const std::string& font, const std::string& text) {
+    return std::to_string(box.left) + "," + std::to_string(box.top) + " " +
+           std::to_string(box.right - box.left) + "x" + std::to_string(box.bottom - box.top) + " " +
+           font + " \"" + text + "\"";
+}
 
 } // namespace
 
@@ -70,6 +78,58 @@ std::string FontOf(HWND control) {
 
 std::string Tahoma(int tenthsOfPoint, int dpi) {
     return "Tahoma " + std::to_string(-::MulDiv(tenthsOfPoint, dpi, 720));
+}
+
+void SendDpiChanged(HWND window, int dpi, RECT frame) {
+    ::SendMessageA(window, app::kWmDpiChanged, MAKEWPARAM(dpi, dpi),
+                   reinterpret_cast<LPARAM>(&frame));
+    PumpMessages();
+}
+
+RECT MoveToDpi(HWND window, int fromDpi, int toDpi) {
+    RECT before;
+    RECT client;
+    ::GetWindowRect(window, &before);
+    ::GetClientRect(window, &client);
+    RECT frame = before;
+    frame.right += ::MulDiv(client.right, toDpi, fromDpi) - client.right;
+    frame.bottom += ::MulDiv(client.bottom, toDpi, fromDpi) - client.bottom;
+    SendDpiChanged(window, toDpi, frame);
+    return before;
+}
+
+std::vector<std::string> Looks(HWND form, int firstId, int count) {
+    std::vector<std::string> looks;
+    for (int id = firstId; id < firstId + count; ++id) {
+        HWND control = ::GetDlgItem(form, id);
+        RECT box;
+        ::GetWindowRect(control, &box);
+        ::MapWindowPoints(nullptr, form, reinterpret_cast<POINT*>(&box), 2);
+        looks.push_back(Look(box, FontOf(control), app::GetText(control)));
+    }
+    return looks;
+}
+
+std::vector<std::string> LooksAt(const app::ControlSpec* specs, const app::TwipsScale& scale,
+                                 const std::vector<std::string>& looks) {
+    sys::Font font = app::CreateTahoma(90, scale);
+    sys::WindowDc dc(nullptr);
+    sys::SelectedObject selected(dc.Get(), font.Get());
+    std::vector<std::string> expected;
+    for (size_t i = 0; i < looks.size(); ++i) {
+        std::string text = looks[i].substr(looks[i].find('"') + 1);
+        text.pop_back();
+        RECT box = scale.ToPixels(specs[i].rect);
+        if (specs[i].kind == app::ControlKind::FittingLabel) {
+            RECT line{0, 0, 0, 0}; // an empty label is as high as a space, and 0 wide
+            ::DrawTextA(dc.Get(), text.empty() ? " " : text.c_str(), -1, &line,
+                        DT_CALCRECT | DT_SINGLELINE);
+            box.right = box.left + (text.empty() ? 0 : line.right);
+            box.bottom = box.top + line.bottom;
+        }
+        expected.push_back(Look(box, Tahoma(90, scale.Dpi()), text));
+    }
+    return expected;
 }
 
 } // namespace testkit

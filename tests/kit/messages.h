@@ -3,9 +3,12 @@
 // message to another process is sent with a time limit, so a hung window fails a
 // test instead of hanging it. And asking a control which font it draws with.
 
+#include "app/controls.h"
+
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 namespace testkit {
 
@@ -38,5 +41,20 @@ std::string FontOf(HWND control);
 // The same for Tahoma of `tenthsOfPoint` at `dpi`: its character height in pixels,
 // given as a negative height.
 std::string Tahoma(int tenthsOfPoint, int dpi);
+
+// WM_DPICHANGED as the system sends it when a window moves to a monitor of `dpi`,
+// suggesting `frame`.
+void SendDpiChanged(HWND window, int dpi, RECT frame);
+// Sends it for a move to `toDpi` with a frame round the client area scaled from
+// `fromDpi`, the top-left corner kept; returns the frame before.
+RECT MoveToDpi(HWND window, int fromDpi, int toDpi);
+
+// Each control of a form, ids from `firstId` on, as `12,40 120x20 Tahoma -12 "&Map"`:
+// where it lies in the client area, its font and its text.
+std::vector<std::string> Looks(HWND form, int firstId, int count);
+// The same for controls made from `specs` at `scale` in Tahoma of 9 points, showing
+// the texts in `looks`: a fitting label is as big as its text in that font.
+std::vector<std::string> LooksAt(const app::ControlSpec* specs, const app::TwipsScale& scale,
+                                 const std::vector<std::string>& looks);
 
 } // namespace testkit

@@ -93,6 +93,7 @@ TEST(ViewerResources, ManifestAsksForCommonControlsSixAndDpiAwareness) {
     EXPECT_NE(manifest.find("name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\""),
               std::string::npos);
     EXPECT_NE(manifest.find("<dpiAware"), std::string::npos);
+    EXPECT_NE(manifest.find(">PerMonitorV2, PerMonitor</dpiAwareness>"), std::string::npos);
     EXPECT_NE(manifest.find("<activeCodePage xmlns=\"http://schemas.microsoft.com/SMI/2019/"
                             "WindowsSettings\">UTF-8</activeCodePage>"),
               std::string::npos);
