@@ -98,8 +98,17 @@ int WidestRowExtent(HWND list, const std::vector<std::string>& rows) {
     int widest = 0;
     for (const std::string& row : rows) {
         int width = 0;
+        bool singleBytes = true;
         for (unsigned char character : row) {
             width += widths[character];
+            singleBytes = singleBytes && character < 0x80;
+        }
+        // A byte past ASCII may be part of a character of several (UTF-8): GDI
+        // measures such a row as a whole.
+        SIZE extent{};
+        if (!singleBytes &&
+            ::GetTextExtentPoint32A(dc.Get(), row.c_str(), static_cast<int>(row.size()), &extent)) {
+            width = extent.cx;
         }
         widest = std::max(widest, width);
     }

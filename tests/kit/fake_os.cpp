@@ -63,6 +63,9 @@ bool FakeOs::Enter(const std::string& call) {
             return true;
         }
     }
+    // What a call that succeeds leaves behind is no error: code that reads the last
+    // error one call too late reads this and fails its test.
+    lastError_ = kPoisonedLastError;
     return false;
 }
 

@@ -55,6 +55,9 @@ struct Process {
 inline constexpr const char* kModuleListCall =
     sizeof(void*) == 8 ? "EnumProcessModulesEx" : "EnumProcessModules";
 
+// The last error after every call that succeeds: no real error has this code.
+inline constexpr DWORD kPoisonedLastError = 0xDEADBEEF;
+
 // A kernel module as the system's module information reports it.
 struct Driver {
     uint64_t base = 0;
@@ -246,8 +249,8 @@ private:
         int onCall;
     };
 
-    // Counts the call, runs its Before action, and tells whether it must fail
-    // (the last error is then set).
+    // Counts the call, runs its Before action, and tells whether it must fail (the
+    // last error is then set; else it is poisoned, for the call to set on its failure).
     bool Enter(const std::string& call);
     // The entry under `key`, or nullptr with the last error set to `missing`.
     template <typename Map, typename Key>
