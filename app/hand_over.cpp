@@ -1,5 +1,6 @@
 #include "app/hand_over.h"
 
+#include "system/address.h"
 #include "system/handles.h"
 
 #include <optional>
@@ -79,6 +80,14 @@ HandOver HandOverTo64BitEdition(sys::Os& os, int showCommand) {
     std::optional<std::string> ownPath = OwnExePath(os);
     std::optional<std::string> edition = ownPath ? EditionBeside(os, *ownPath) : std::nullopt;
     return edition && Start(os, *edition, showCommand) ? HandOver::handedOver : HandOver::stayed;
+}
+
+HandOver HandOverFromThe32BitEdition(sys::Os& os, int showCommand) {
+    if constexpr (sys::kEditionWidth == sys::AddressWidth::Bits32) {
+        return HandOverTo64BitEdition(os, showCommand);
+    } else {
+        return HandOver::stayed;
+    }
 }
 
 } // namespace app

@@ -11,7 +11,7 @@ inline constexpr char k64BitEditionName[] = "velmora64.exe";
 
 enum class HandOver {
     handedOver, // the 64-bit edition runs: this program ends
-    stayed,     // this program goes on as it always did
+    stayed,     // this program goes on and shows its own window
 };
 
 // For the 32-bit edition only. Starts k64BitEditionName from this program's own
@@ -19,5 +19,9 @@ enum class HandOver {
 // there, and hands it the way this program was to show its window. Any failure on
 // the way leaves this program to go on.
 HandOver HandOverTo64BitEdition(sys::Os& os, int showCommand);
+
+// What start-up does first: the 32-bit edition tries the hand-over, the 64-bit
+// edition stays.
+HandOver HandOverFromThe32BitEdition(sys::Os& os, int showCommand);
 
 } // namespace app

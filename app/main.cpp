@@ -6,7 +6,6 @@
 #include "app/uncaught_error.h"
 #include "main_window/frm_enum_procs.h"
 #include "res/resource_ids.h"
-#include "system/address.h"
 #include "system/windows_os.h"
 
 #include <commctrl.h>
@@ -18,10 +17,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
     sys::RestrictLibrarySearchToSystemFolder();
     sys::WindowsOs os;
     try {
-        if constexpr (sys::kEditionWidth == sys::AddressWidth::Bits32) {
-            if (app::HandOverTo64BitEdition(os, showCommand) == app::HandOver::handedOver) {
-                return 0;
-            }
+        if (app::HandOverFromThe32BitEdition(os, showCommand) == app::HandOver::handedOver) {
+            return 0;
         }
         INITCOMMONCONTROLSEX controls{};
         controls.dwSize = sizeof controls;

@@ -6,6 +6,7 @@
 #include "app/app_title.h"
 #include "app/controls.h"
 #include "main_window/main_layout.h"
+#include "tests/kit/window_reading.h"
 
 #include <windows.h>
 
@@ -27,8 +28,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
         app::CreateControl(window, main_window::kFirstControlId + i, main_window::kMainControls[i],
                            scale, font.Get());
     }
-    HWND list =
-        ::GetDlgItem(window, main_window::ControlId(main_window::MainControl::lstProcesses));
+    HWND list = ::GetDlgItem(window, testkit::ControlId(main_window::MainControl::lstProcesses));
     ::SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>("8 - bare.exe (normal)"));
     ::ShowWindow(window, showCommand);
     ::SetFocus(list);

@@ -52,7 +52,7 @@ void CheckSelection(main_window::frmEnumProcs& form, int row, DWORD processId) {
 }
 
 void CheckMap(sys::Os& os, DWORD processId) {
-    sys::ProcessHandle process(os, basEnumProcs::OpenProcessQuery(os, processId));
+    sys::ProcessHandle process = basEnumProcs::OpenProcessQuery(os, processId);
     auto map = memory_map::WalkRegions(os, process.Get(), memory_map::MapKind::AllRegions);
     int bare = BareRegionWalk(processId);
     if (map.regions < kMinimumRegions || map.regions != bare) {

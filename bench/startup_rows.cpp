@@ -5,6 +5,7 @@
 #include "bench/rows.h"
 #include "main_window/main_layout.h"
 #include "tests/kit/programs.h"
+#include "tests/kit/window_reading.h"
 
 #include <stdexcept>
 #include <vector>
@@ -41,7 +42,7 @@ HWND ViewerWindowOf(DWORD processId) {
 
 // Rows in the list, and nothing of it left to paint.
 bool ListPainted(HWND main) {
-    HWND list = ::GetDlgItem(main, main_window::ControlId(main_window::MainControl::lstProcesses));
+    HWND list = ::GetDlgItem(main, testkit::ControlId(main_window::MainControl::lstProcesses));
     DWORD_PTR rows = 0;
     if (list == nullptr ||
         !::SendMessageTimeoutA(list, LB_GETCOUNT, 0, 0, SMTO_ABORTIFHUNG, 1000, &rows) ||

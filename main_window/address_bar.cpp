@@ -158,28 +158,16 @@ std::array<int, kBarLabelCount> BarLabelLefts(const app::TwipsRect& bar,
     return lefts;
 }
 
-app::TwipsRect BarPaintArea(const app::TwipsRect& bar) {
-    return {bar.left, bar.top, bar.width + kDriverMarkWidth, bar.height + kStripBelow};
-}
-
-AddressBar::~AddressBar() {
-    if (dc_.Get() != nullptr) {
-        ::SelectObject(dc_.Get(), original_); // a bitmap cannot be deleted while selected
-    }
-}
-
 void AddressBar::Attach(HWND window, const app::TwipsScale& scale) {
     window_ = window;
     scale_ = &scale;
     RECT client;
     ::GetClientRect(window, &client);
     sys::WindowDc screen(window);
-    if (dc_.Get() != nullptr) {
-        ::SelectObject(dc_.Get(), original_);
-    }
+    picture_.reset(); // a bitmap cannot be deleted while selected
     dc_ = sys::MemoryDc(screen.Get());
     bitmap_ = sys::Bitmap(::CreateCompatibleBitmap(screen.Get(), client.right, client.bottom));
-    original_ = ::SelectObject(dc_.Get(), bitmap_.Get());
+    picture_.emplace(dc_.Get(), bitmap_.Get());
     ::FillRect(dc_.Get(), &client, ::GetSysColorBrush(COLOR_BTNFACE));
 }
 
@@ -217,10 +205,6 @@ void AddressBar::Show(HDC target, const RECT& area) const {
     }
     ::BitBlt(target, area.left, area.top, area.right - area.left, area.bottom - area.top, dc_.Get(),
              area.left, area.top, SRCCOPY);
-}
-
-COLORREF AddressBar::PixelAt(int x, int y) const {
-    return dc_.Get() == nullptr ? CLR_INVALID : ::GetPixel(dc_.Get(), x, y);
 }
 
 } // namespace main_window

@@ -13,6 +13,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -81,14 +82,9 @@ std::array<int, kBarLabelCount> BarLabelLefts(const app::TwipsRect& bar,
                                               const std::array<int, kBarLabelCount>& widths,
                                               int clientWidth);
 
-// The part of the client area the bar may paint: the bar, the strip below it,
-// and the driver boxes that run past its right end.
-app::TwipsRect BarPaintArea(const app::TwipsRect& bar);
-
 class AddressBar {
 public:
     AddressBar() = default;
-    ~AddressBar();
     AddressBar(const AddressBar&) = delete;
     AddressBar& operator=(const AddressBar&) = delete;
 
@@ -98,7 +94,6 @@ public:
     void Paint(const std::vector<TwipsBox>& boxes);
     // Copies the picture to the screen for WM_PAINT.
     void Show(HDC target, const RECT& area) const;
-    COLORREF PixelAt(int x, int y) const;
 
 private:
     void Invalidate(const std::vector<TwipsBox>& boxes) const;
@@ -107,7 +102,7 @@ private:
     const app::TwipsScale* scale_ = nullptr;
     sys::MemoryDc dc_;
     sys::Bitmap bitmap_;
-    HGDIOBJ original_ = nullptr;
+    std::optional<sys::SelectedObject> picture_; // bitmap_ in dc_, until either goes
 };
 
 } // namespace main_window

@@ -124,19 +124,17 @@ void frmEnumProcs::OnClose() {
         return;
     }
     unloading_ = true;
-    bool cancel = false;
-    Form_Unload(cancel);
+    Form_Unload();
 }
 
 void frmEnumProcs::cmdExit_Click() { ::SendMessageA(window_, WM_CLOSE, 0, 0); }
 
-void frmEnumProcs::Form_Unload(bool& cancel) {
+void frmEnumProcs::Form_Unload() {
     int answer =
         os_.MessageBoxA(window_, kFreewareText, kFreewareTitle, MB_OKCANCEL | MB_DEFBUTTON1);
     if (answer == IDOK) {
         os_.ShellExecuteA(nullptr, "open", kPublisherPage, nullptr, nullptr, SW_SHOWNORMAL);
     }
-    cancel = false;
     // Ending the program closes every other form without their own close handling.
     ::DestroyWindow(window_);
     ::PostQuitMessage(0);
@@ -246,7 +244,7 @@ void frmEnumProcs::GetInfoForProcess(int32_t iProc) {
     auto index = static_cast<size_t>(iProc - 1); // the arrays start at 0
     app::SetText(Control(MainControl::txtStatus), snapshot_.sProcPaths.at(index));
     int32_t processId = snapshot_.lPIDs.at(index);
-    sys::ProcessHandle process(os_, basEnumProcs::OpenProcessQuery(os_, processId));
+    sys::ProcessHandle process = basEnumProcs::OpenProcessQuery(os_, processId);
     if (!process) {
         ClearAll();
         ShowLimitedCounters(processId);
@@ -269,7 +267,7 @@ void frmEnumProcs::GetInfoForProcess(int32_t iProc) {
 // A process this program may not open for query and memory read may still give
 // its counters to a limited-information handle; its modules stay unknown.
 void frmEnumProcs::ShowLimitedCounters(int32_t processId) {
-    sys::ProcessHandle limited(os_, basEnumProcs::OpenProcessLimited(os_, processId));
+    sys::ProcessHandle limited = basEnumProcs::OpenProcessLimited(os_, processId);
     PROCESS_MEMORY_COUNTERS counters{};
     counters.cb = sizeof counters;
     if (limited && os_.GetProcessMemoryInfo(limited.Get(), &counters, sizeof counters)) {

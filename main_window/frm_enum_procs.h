@@ -39,7 +39,7 @@ public:
 
     // Event handlers.
     void Form_Activate();
-    void Form_Unload(bool& cancel);
+    void Form_Unload();
     void cmdRefresh_Click();
     void cmdExit_Click();
     void cmdMemMap_Click();

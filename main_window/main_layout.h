@@ -39,8 +39,6 @@ inline constexpr int kMainControlCount = static_cast<int>(MainControl::Count);
 // Control ids start above IDOK and IDCANCEL, which dialog navigation sends for Enter and Esc.
 inline constexpr int kFirstControlId = 100;
 
-constexpr int ControlId(MainControl control) { return kFirstControlId + static_cast<int>(control); }
-
 using app::ControlKind;
 
 inline constexpr std::array<app::ControlSpec, kMainControlCount> kMainControls{{

@@ -26,7 +26,7 @@ ModuleEntry ReadModule(sys::Os& os, HANDLE process, HMODULE module, sys::Address
         [&](char* buffer, DWORD size) { os.GetModuleBaseNameA(process, module, buffer, size); });
     entry.path = sys::QueryName(
         [&](char* buffer, DWORD size) { os.GetModuleFileNameExA(process, module, buffer, size); });
-    // Cleared for every module: a failed query must not repeat the previous one's data.
+    // A failed query leaves the base and size 0.
     MODULEINFO info{};
     if (!os.GetModuleInformation(process, module, &info, sizeof info)) {
         info = MODULEINFO{};

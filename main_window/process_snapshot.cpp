@@ -108,12 +108,12 @@ bool DescribeByFullOpen(sys::Os& os, HANDLE process, ProcessFields fields) {
 // the exe name of the snapshot. Path and priority come only from a handle.
 void DescribeProcess(sys::Os& os, int32_t processId, ProcessFields fields, ExeNames& exeNames) {
     fields.name = fields.path = SpecialProcessName(processId);
-    sys::ProcessHandle full(os, basEnumProcs::OpenProcessQuery(os, processId));
+    sys::ProcessHandle full = basEnumProcs::OpenProcessQuery(os, processId);
     if (full && DescribeByFullOpen(os, full.Get(), fields)) {
         return;
     }
     if (!full) {
-        sys::ProcessHandle limited(os, basEnumProcs::OpenProcessLimited(os, processId));
+        sys::ProcessHandle limited = basEnumProcs::OpenProcessLimited(os, processId);
         if (limited && DescribeByImagePath(os, limited.Get(), fields)) {
             return;
         }

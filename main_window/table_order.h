@@ -1,11 +1,11 @@
 #pragma once
-// The order in which the module and driver tables are listed: ascending keys, exactly as
-// the original exchange sort leaves them. For distinct keys that is the one
-// sorted order and an O(n log n) sort gives it; the exchange sort is not
-// stable, so when keys repeat (zero handles, failed queries) it is replayed to
-// put equal keys where it puts them. The original stopped at 32,767 entries;
-// larger tables with repeated keys keep equal keys in enumeration order
-// instead of paying for a quadratic replay.
+// The order in which the module and driver tables are listed: ascending keys, as
+// an exchange sort (each entry swapped with every later, smaller one) leaves them.
+// For distinct keys that is the one sorted order and an O(n log n) sort gives it;
+// the exchange sort is not stable, so when keys repeat (zero handles, failed
+// queries, hidden driver addresses) it is replayed to put equal keys where it puts
+// them, up to the 32,767 entries a list holds; larger tables with repeated keys
+// keep equal keys in enumeration order instead of paying for a quadratic replay.
 
 #include <algorithm>
 #include <cstddef>

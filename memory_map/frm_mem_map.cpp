@@ -129,7 +129,7 @@ void frmMemMap::MapMemory(int32_t lProcessID) { Map(lProcessID, false); }
 void frmMemMap::MapFreeMemory(int32_t lProcessID) { Map(lProcessID, true); }
 
 void frmMemMap::Map(int32_t processId, bool freeOnly) {
-    sys::ProcessHandle process(os_, basEnumProcs::OpenProcessQuery(os_, processId));
+    sys::ProcessHandle process = basEnumProcs::OpenProcessQuery(os_, processId);
     if (!process) {
         os_.MessageBoxA(window_, kOpenFailedText, app::kAppTitle, MB_OK | MB_ICONERROR);
         return;

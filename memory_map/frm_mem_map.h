@@ -23,10 +23,6 @@ enum class MapControl { cmdMap, txtMemMap, txtFree, cmdMapFree, cmdToClip, cmdCl
 inline constexpr int kMapControlCount = static_cast<int>(MapControl::Count);
 inline constexpr int kFirstMapControlId = 100;
 
-constexpr int MapControlId(MapControl control) {
-    return kFirstMapControlId + static_cast<int>(control);
-}
-
 inline constexpr int kMapBoxLeft = 60;
 inline constexpr int kMapBoxTop = 600;
 

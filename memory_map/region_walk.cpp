@@ -18,7 +18,7 @@ constexpr uint64_t kPageSize = 4096;
 // The inspected process's module bases, asked for once per walk. Only a region
 // that starts at a module base can have a module path, and every path query
 // reads the other process's loader data, so the other regions are not asked
-// about. When the module list cannot be had, every region is asked, as before.
+// about. When the module list cannot be had, every region is asked.
 class ModuleBases {
 public:
     ModuleBases(sys::Os& os, HANDLE process, sys::AddressWidth width) {
@@ -74,10 +74,6 @@ void AppendRegionLine(sys::Address start, const MEMORY_BASIC_INFORMATION& region
 }
 
 } // namespace
-
-std::string HexSpecialFormat(int32_t lIn) {
-    return HexSpecialFormat(sys::Address(static_cast<uint32_t>(lIn), sys::AddressWidth::Bits32));
-}
 
 std::string HexSpecialFormat(sys::Address address) { return address.GroupedHex(); }
 

@@ -14,7 +14,6 @@ namespace memory_map {
 // Upper-case hexadecimal without leading zeros, a blank before every group of
 // four digits from the right: 0x10000 gives "1 0000", 0x80000000 "8000 0000",
 // 0x140000000 "1 4000 0000".
-std::string HexSpecialFormat(int32_t lIn);
 std::string HexSpecialFormat(sys::Address address);
 
 struct RegionMap {

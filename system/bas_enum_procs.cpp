@@ -77,12 +77,14 @@ std::string StripNul(const char* buffer, size_t size) {
     return StripNul(std::string_view(buffer, size));
 }
 
-HANDLE OpenProcessQuery(sys::Os& os, int32_t processId) {
-    return os.OpenProcess(kProcessQueryAccess, FALSE, static_cast<DWORD>(processId));
+sys::ProcessHandle OpenProcessQuery(sys::Os& os, int32_t processId) {
+    return sys::ProcessHandle(
+        os, os.OpenProcess(kProcessQueryAccess, FALSE, static_cast<DWORD>(processId)));
 }
 
-HANDLE OpenProcessLimited(sys::Os& os, int32_t processId) {
-    return os.OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, static_cast<DWORD>(processId));
+sys::ProcessHandle OpenProcessLimited(sys::Os& os, int32_t processId) {
+    return sys::ProcessHandle(os, os.OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE,
+                                                 static_cast<DWORD>(processId)));
 }
 
 } // namespace basEnumProcs

@@ -1,7 +1,8 @@
 #pragma once
-// Stateless helpers shared by both windows, and the two variables through which
-// the main window hands the selected process to the memory map window.
+// Helpers shared by both windows, and the two variables through which the main
+// window hands the selected process to the memory map window.
 
+#include "system/handles.h"
 #include "system/os.h"
 #include "system/raised_error.h"
 
@@ -30,10 +31,11 @@ std::string StripNul(std::string_view text);
 // past the buffer, even when the system left no terminator.
 std::string StripNul(const char* buffer, size_t size);
 
-HANDLE OpenProcessQuery(sys::Os& os, int32_t processId);
+// The process opened for query and memory read; empty when it cannot be.
+sys::ProcessHandle OpenProcessQuery(sys::Os& os, int32_t processId);
 // The one right Windows grants for almost every process: its image path, priority
 // class and memory counters, nothing of its memory.
-HANDLE OpenProcessLimited(sys::Os& os, int32_t processId);
+sys::ProcessHandle OpenProcessLimited(sys::Os& os, int32_t processId);
 
 // Upper-case hexadecimal of the 32-bit pattern, no leading zeros.
 std::string Hex(uint32_t value);

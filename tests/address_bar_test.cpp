@@ -77,18 +77,15 @@ TEST(AddressBarGeometry, ACountOfZeroDrawsNoModulesWhateverTheArraysHold) {
 TEST(AddressBarGeometry, MarksReachIntoTheStrip) {
     auto mark = main_window::MarkBox(kRectMem, kFourGigabytes, 0x80000000u, 10);
     EXPECT_TRUE(Same(mark, 4746, 8040, 10, 832, BarColour::White));
-    auto paint = main_window::BarPaintArea(kRectMem);
-    EXPECT_GE(paint.left + paint.width, 9321);
-    EXPECT_EQ(paint.top + paint.height, 8040 + 832);
 }
 
 // The bar of a 64-bit process spans the whole gigabytes its modules take; a
 // 32-bit table and an empty one keep the 4 GB bar.
 TEST(AddressBarScale, WholeGigabytesAroundTheModulesOfA64BitProcess) {
-    auto wide = At(AddressWidth::Bits64, {0x7FFB12340000, 0x140000000, 0x7FFB56780000});
+    auto wide = At(AddressWidth::Bits64, {0x7FFB12340000, 0x160000000, 0x7FFB56780000});
     std::vector<uint64_t> sizes{0x195000, 0x1A000, 0x40000000};
     BarScale scale = main_window::ModuleBarScale(wide, sizes, 3, AddressWidth::Bits64);
-    EXPECT_EQ(scale.start, 0x140000000u); // 5 GB, already whole
+    EXPECT_EQ(scale.start, 0x140000000u); // 5.5 GB down to 5 GB, not to the 512 MB below
     EXPECT_EQ(scale.end, (0x7FFB56780000 + 0x40000000) / kGigabyte * kGigabyte + kGigabyte);
     EXPECT_FALSE(scale.fourGigabytes);
     // Only the counted rows: a table cleared to 0 rows is the 4 GB bar again.

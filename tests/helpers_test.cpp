@@ -1,4 +1,5 @@
 #include "app/hand_over.h"
+#include "system/address.h"
 #include "system/ansi_text.h"
 #include "system/bas_enum_procs.h"
 #include "system/windows_os.h"
@@ -198,6 +199,19 @@ TEST(HandOver, StartsThe64BitEditionBesideItOnlyUnderWow64OnX64) {
         }
         EXPECT_EQ(os.OpenHandles(), 0) << c.name;
     }
+}
+
+// Start-up tries the hand-over in the 32-bit edition only, whatever the system.
+TEST(HandOver, OnlyThe32BitEditionTriesIt) {
+    fake::FakeOs os;
+    os.selfWow64 = true;
+    os.nativeArchitecture = PROCESSOR_ARCHITECTURE_AMD64;
+    os.ownExePath = "C:\\Velmora\\velmora.exe";
+    os.versionFiles[std::string("C:\\Velmora\\") + app::k64BitEditionName] = {};
+    bool thirtyTwoBit = sys::kEditionWidth == sys::AddressWidth::Bits32;
+    EXPECT_EQ(app::HandOverFromThe32BitEdition(os, SW_SHOWNORMAL) == app::HandOver::handedOver,
+              thirtyTwoBit);
+    EXPECT_EQ(os.processStarts.size(), thirtyTwoBit ? 1u : 0u);
 }
 
 } // namespace

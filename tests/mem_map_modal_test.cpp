@@ -7,6 +7,7 @@
 #include "tests/kit/memory_map_fixture.h"
 #include "tests/kit/messages.h"
 #include "tests/kit/text.h"
+#include "tests/kit/window_reading.h"
 
 #include <gtest/gtest.h>
 
@@ -35,7 +36,7 @@ HWND owner = nullptr;
 bool closeWithButton = true;
 
 std::string ControlText(HWND map, MapControl control) {
-    return app::GetText(::GetDlgItem(map, memory_map::MapControlId(control)));
+    return app::GetText(::GetDlgItem(map, testkit::MapControlId(control)));
 }
 
 BOOL CALLBACK FindOwned(HWND window, LPARAM found) {
@@ -59,11 +60,11 @@ void LookAtTheMap() {
     seen.mapText = ControlText(map, MapControl::txtMemMap);
     seen.freeText = ControlText(map, MapControl::txtFree);
     ::GetWindowRect(map, &seen.frame);
-    testkit::SendClick(::GetDlgItem(map, memory_map::MapControlId(MapControl::cmdMap)));
+    testkit::SendClick(::GetDlgItem(map, testkit::MapControlId(MapControl::cmdMap)));
     seen.captionAfterMap = app::GetText(map);
     if (closeWithButton) {
-        ::PostMessageA(::GetDlgItem(map, memory_map::MapControlId(MapControl::cmdClose)), BM_CLICK,
-                       0, 0);
+        ::PostMessageA(::GetDlgItem(map, testkit::MapControlId(MapControl::cmdClose)), BM_CLICK, 0,
+                       0);
     } else {
         ::PostMessageA(map, WM_CLOSE, 0, 0);
     }

@@ -32,14 +32,17 @@ std::vector<std::string> Lines(const std::string& text) {
 }
 
 TEST(HexSpecialFormat, BlankBeforeTheLastFourDigits) {
-    EXPECT_EQ(HexSpecialFormat(0), "0");
-    EXPECT_EQ(HexSpecialFormat(0x400), "400");
-    EXPECT_EQ(HexSpecialFormat(0xFFFF), "FFFF");
-    EXPECT_EQ(HexSpecialFormat(0x10000), "1 0000");
-    EXPECT_EQ(HexSpecialFormat(0x7FFE0000), "7FFE 0000");
-    EXPECT_EQ(HexSpecialFormat(0x7FFEFFFF), "7FFE FFFF");
-    EXPECT_EQ(HexSpecialFormat(static_cast<int32_t>(0x80000000)), "8000 0000");
-    EXPECT_EQ(HexSpecialFormat(-1), "FFFF FFFF");
+    auto narrow = [](uint32_t value) {
+        return HexSpecialFormat(sys::Address(value, sys::AddressWidth::Bits32));
+    };
+    EXPECT_EQ(narrow(0), "0");
+    EXPECT_EQ(narrow(0x400), "400");
+    EXPECT_EQ(narrow(0xFFFF), "FFFF");
+    EXPECT_EQ(narrow(0x10000), "1 0000");
+    EXPECT_EQ(narrow(0x7FFE0000), "7FFE 0000");
+    EXPECT_EQ(narrow(0x7FFEFFFF), "7FFE FFFF");
+    EXPECT_EQ(narrow(0x80000000), "8000 0000");
+    EXPECT_EQ(narrow(0xFFFFFFFF), "FFFF FFFF");
     // Past 4 GB a blank before every group of four; below it the same texts.
     auto wide = [](uint64_t value) {
         return HexSpecialFormat(sys::Address(value, sys::AddressWidth::Bits64));

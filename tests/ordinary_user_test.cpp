@@ -5,6 +5,7 @@
 
 #include "main_window/frm_enum_procs.h"
 #include "tests/kit/main_window_fixture.h"
+#include "tests/kit/window_reading.h"
 
 #include <gtest/gtest.h>
 
@@ -50,8 +51,9 @@ protected:
     // (its frame, or a driver's box) and in the strip below it (grey, or a mark).
     COLORREF BarLeftEnd(int twipsBelowTop) {
         const app::TwipsScale& scale = form->Scale();
-        return form->Bar().PixelAt(scale.ToPixels(main_window::kRectMem.left),
-                                   scale.ToPixels(main_window::kRectMem.top + twipsBelowTop));
+        return testkit::ClientPixels(form->Handle())
+            .At(scale.ToPixels(main_window::kRectMem.left),
+                scale.ToPixels(main_window::kRectMem.top + twipsBelowTop));
     }
 };
 

@@ -5,6 +5,7 @@
 #include "tests/kit/main_window_fixture.h"
 #include "tests/kit/messages.h"
 #include "tests/kit/text.h"
+#include "tests/kit/window_reading.h"
 #include "tests/labels.h"
 
 #include <gtest/gtest.h>
@@ -48,42 +49,43 @@ protected:
     }
 
     int Px(int twips) { return form->Scale().ToPixels(twips); }
+    // What the window shows now.
+    testkit::ClientPixels Screen() { return testkit::ClientPixels(form->Handle()); }
+    COLORREF Pixel(int x, int y) { return Screen().At(x, y); }
     // The pixel at the middle height of the bar, `twips` from the client's left edge.
-    COLORREF BarAt(int twipsX, int twipsY = 8040 + 600) {
-        return form->Bar().PixelAt(Px(twipsX), Px(twipsY));
-    }
-    // Pixels of the bar's picture in the inclusive rectangle that are not `colour`.
+    COLORREF BarAt(int twipsX, int twipsY = 8040 + 600) { return Pixel(Px(twipsX), Px(twipsY)); }
+    // Pixels in the inclusive rectangle that are not `colour`.
     int NotOfColour(int left, int top, int right, int bottom, COLORREF colour) {
+        testkit::ClientPixels screen = Screen();
         int count = 0;
         for (int y = top; y <= bottom; ++y) {
             for (int x = left; x <= right; ++x) {
-                count += form->Bar().PixelAt(x, y) != colour;
+                count += screen.At(x, y) != colour;
             }
         }
         return count;
     }
-    // The length of the run of one colour that starts at pixel x on a row of the picture.
+    // The length of the run of one colour that starts at pixel x on a row.
     int RunFrom(int x, int y) {
-        COLORREF colour = form->Bar().PixelAt(x, y);
+        testkit::ClientPixels screen = Screen();
+        COLORREF colour = screen.At(x, y);
         int length = 1;
-        while (form->Bar().PixelAt(x + length, y) == colour) {
+        while (screen.At(x + length, y) == colour) {
             ++length;
         }
         return length;
     }
-    // Every pixel the bar may paint, row by row, as `at` reads it.
-    template <typename Reader> std::vector<COLORREF> BarArea(Reader at) {
-        RECT area = form->Scale().ToPixels(main_window::BarPaintArea(main_window::kRectMem));
+    // Every pixel the bar may paint, row by row.
+    std::vector<COLORREF> BarPicture() {
+        testkit::ClientPixels screen = Screen();
+        RECT area = form->Scale().ToPixels(testkit::BarPaintArea(main_window::kRectMem));
         std::vector<COLORREF> pixels;
         for (int y = area.top; y <= area.bottom; ++y) {
             for (int x = area.left; x <= area.right; ++x) {
-                pixels.push_back(at(x, y));
+                pixels.push_back(screen.At(x, y));
             }
         }
         return pixels;
-    }
-    std::vector<COLORREF> BarPicture() {
-        return BarArea([&](int x, int y) { return form->Bar().PixelAt(x, y); });
     }
     // What a selection in the module or the driver list may change.
     struct Shown {
@@ -261,21 +263,21 @@ LABELED_TEST_F("dpi", DetailsTest, BarShowsModulesAndDriversAtTheirScaledAddress
     // editor.exe at 4 MB, module 1: 8 twips in, its first pixel the one of 188 twips; the
     // frame's column left of it stays.
     EXPECT_EQ(BarAt(188), kRed);
-    EXPECT_NE(form->Bar().PixelAt(Px(188) - 1, row), kRed);
-    EXPECT_EQ(form->Bar().PixelAt(Px(180), row), kBlack);
+    EXPECT_NE(Pixel(Px(188) - 1, row), kRed);
+    EXPECT_EQ(Pixel(Px(180), row), kBlack);
     // lib.dll at 256 MB, module 2: 1 MB is 2 twips.
     EXPECT_EQ(BarAt(180 + 570), kBlue);
-    EXPECT_EQ(form->Bar().PixelAt(Px(180 + 570) - 1, row), kGrey);
+    EXPECT_EQ(Pixel(Px(180 + 570) - 1, row), kGrey);
     EXPECT_EQ(RunFrom(Px(180 + 570), row), Px(180 + 570 + 2) - Px(180 + 570) + 1);
     // small.dll at 512 MB, module 3: 64 KB is 0 twips, one pixel.
     EXPECT_EQ(BarAt(180 + 1141), kRed);
-    EXPECT_EQ(form->Bar().PixelAt(Px(180 + 1141) - 1, row), kGrey);
+    EXPECT_EQ(Pixel(Px(180 + 1141) - 1, row), kGrey);
     EXPECT_EQ(RunFrom(Px(180 + 1141), row), 1);
     // The third driver, at 0xFFFFF000, is red again and runs 9 twips past the bar's end:
     // over the frame's right edge, and from 120 DPI on one pixel beyond it.
     EXPECT_EQ(BarAt(180 + 9131), kRed);
     EXPECT_EQ(RunFrom(Px(180 + 9131), row), Px(180 + 9131 + 10) - Px(180 + 9131) + 1);
-    EXPECT_EQ(form->Bar().PixelAt(Px(180 + 9132), row), kRed);
+    EXPECT_EQ(Pixel(Px(180 + 9132), row), kRed);
     EXPECT_EQ(BarAt(1000), kGrey);
     EXPECT_EQ(BarAt(3000, 8040 + 780), kGrey); // the strip below the bar
 }
@@ -284,16 +286,12 @@ LABELED_TEST_F("dpi", DetailsTest, BarSurvivesBeingCoveredAndRepainted) {
     Select(MainControl::lstProcesses, RowOf(412));
     Select(MainControl::lstModules, 1);
     PumpMessages();
-    sys::WindowDc window(form->Handle());
-    auto onScreen = [&] {
-        return BarArea([&](int x, int y) { return ::GetPixel(window.Get(), x, y); });
-    };
-    std::vector<COLORREF> before = onScreen();
-    EXPECT_EQ(before, BarPicture());
+    std::vector<COLORREF> before = BarPicture();
+    EXPECT_EQ(BarAt(180 + 570 + 1, 8040 + 780), kWhite); // lib.dll's mark
     // Under Wine each top-level window keeps its own surface, so a popup going away
     // repaints nothing below it; a child window draws on the form's surface, and taking
     // it away leaves the form to repaint that part itself.
-    RECT bar = form->Scale().ToPixels(main_window::BarPaintArea(main_window::kRectMem));
+    RECT bar = form->Scale().ToPixels(testkit::BarPaintArea(main_window::kRectMem));
     HWND cover =
         ::CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE | SS_WHITERECT, bar.left - 5,
                           bar.top - 5, bar.right - bar.left + 10, bar.bottom - bar.top + 10,
@@ -301,7 +299,7 @@ LABELED_TEST_F("dpi", DetailsTest, BarSurvivesBeingCoveredAndRepainted) {
     ASSERT_NE(cover, nullptr);
     ::SetWindowPos(cover, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     PumpMessages();
-    EXPECT_EQ(::GetPixel(window.Get(), bar.left + 1, bar.top + 1), kWhite);
+    EXPECT_EQ(Pixel(bar.left + 1, bar.top + 1), kWhite);
     ::DestroyWindow(cover);
     RECT exposed{};
     ASSERT_TRUE(::GetUpdateRect(form->Handle(), &exposed, FALSE));
@@ -309,7 +307,7 @@ LABELED_TEST_F("dpi", DetailsTest, BarSurvivesBeingCoveredAndRepainted) {
     ::UnionRect(&both, &exposed, &bar);
     EXPECT_TRUE(::EqualRect(&both, &exposed)); // the whole bar is to be repainted
     PumpMessages();
-    EXPECT_EQ(onScreen(), before);
+    EXPECT_EQ(BarPicture(), before);
 }
 
 LABELED_TEST_F("dpi", DetailsTest, OnlyTheLastSelectedModuleIsMarked) {
@@ -360,14 +358,15 @@ LABELED_TEST_F("dpi", DetailsTest, MarkingModuleThreeThenFiveLeavesOnlyFive) {
     Select(MainControl::lstModules, 2); // small.dll: 64 KB, a box of width 0
     int x3 = Px(180 + 1141);
     // One white pixel column from the bar's top into the strip, nothing beside it.
+    testkit::ClientPixels screen = Screen();
     for (int y = Px(8040); y <= Px(8040 + 832); ++y) {
-        EXPECT_EQ(form->Bar().PixelAt(x3, y), kWhite) << y;
+        EXPECT_EQ(screen.At(x3, y), kWhite) << y;
     }
-    EXPECT_NE(form->Bar().PixelAt(x3 + 1, Px(8040 + 780)), kWhite);
-    EXPECT_NE(form->Bar().PixelAt(x3 - 1, Px(8040 + 780)), kWhite);
+    EXPECT_NE(screen.At(x3 + 1, Px(8040 + 780)), kWhite);
+    EXPECT_NE(screen.At(x3 - 1, Px(8040 + 780)), kWhite);
     Select(MainControl::lstModules, 4); // ntdll.dll
-    EXPECT_EQ(form->Bar().PixelAt(x3, Px(8040 + 780)), kGrey);
-    EXPECT_EQ(form->Bar().PixelAt(x3, Px(8040 + 600)), kRed);
+    EXPECT_EQ(Pixel(x3, Px(8040 + 780)), kGrey);
+    EXPECT_EQ(Pixel(x3, Px(8040 + 600)), kRed);
     EXPECT_EQ(BarAt(180 + 4443, 8040 + 780), kWhite); // 0x7C900000
     EXPECT_EQ(Text(MainControl::txtFilePath), "C:\\W\\ntdll.dll");
 }
@@ -375,15 +374,16 @@ LABELED_TEST_F("dpi", DetailsTest, MarkingModuleThreeThenFiveLeavesOnlyFive) {
 LABELED_TEST_F("dpi", DetailsTest, DriverMarkIsTenTwipsWideAndReachesTheStrip) {
     Select(MainControl::lstDrivers, 1); // k.sys at 0xF7A5C000, clear of the ticks
     int row = Px(8040 + 780);
+    testkit::ClientPixels screen = Screen();
     int whiteWidth = 0;
     for (int x = Px(9000); x < Px(9100); ++x) {
-        whiteWidth += form->Bar().PixelAt(x, row) == kWhite;
+        whiteWidth += screen.At(x, row) == kWhite;
     }
     EXPECT_EQ(whiteWidth, Px(9014 + 10) - Px(9014) + 1);
     int column = Px(9014 + 5);
     int whiteHeight = 0;
     for (int y = Px(7900); y < Px(9000); ++y) {
-        whiteHeight += form->Bar().PixelAt(column, y) == kWhite;
+        whiteHeight += screen.At(column, y) == kWhite;
     }
     EXPECT_EQ(whiteHeight, Px(8040 + 832) - Px(8040) + 1);
 }
@@ -455,6 +455,10 @@ LABELED_TEST_F("dpi", DetailsTest, A64BitProcessGetsABarOfItsOwnRangeWithLabelsA
     EXPECT_EQ(NotOfColour(Px(180), Px(8040 + 732 + 1), Px(9312), Px(8040 + 832), kWhite),
               (Px(9312) - Px(180) + 1) * (Px(8040 + 832) - Px(8040 + 732 + 1) + 1))
         << "a driver off the bar gets no mark";
+    // ntdll.dll's mark is as wide as its 1 GB: 9132 / 23 twips, rounded down.
+    Select(MainControl::lstModules, 1);
+    EXPECT_EQ(RunFrom(Px(180 + ntdll), Px(8040 + 780)),
+              Px(180 + ntdll + 397) - Px(180 + ntdll) + 1);
 
     Select(MainControl::lstProcesses, RowOf(412));
     EXPECT_EQ(texts(), fourGigabytes);

@@ -7,6 +7,7 @@
 #include "tests/blackbox/remote_window.h"
 #include "tests/blackbox/viewed_helper.h"
 #include "tests/blackbox/viewer_session.h"
+#include "tests/kit/window_reading.h"
 
 #include <gtest/gtest.h>
 
@@ -19,7 +20,7 @@ namespace {
 
 using main_window::MainControl;
 using memory_map::MapControl;
-using memory_map::MapControlId;
+using testkit::MapControlId;
 
 // An access key: WM_SYSCHAR with Alt down, to the focused control.
 void PressAlt(HWND control, char key) {

@@ -3,6 +3,7 @@
 #include "tests/blackbox/remote_window.h"
 #include "tests/blackbox/row_text.h"
 #include "tests/kit/handles.h"
+#include "tests/kit/window_reading.h"
 
 #include <stdexcept>
 
@@ -47,7 +48,7 @@ MemoryMapWindow::MemoryMapWindow(const ViewerSession& viewer) : viewer_(viewer) 
 }
 
 HWND MemoryMapWindow::Control(MapControl control) const {
-    return ControlOf(window_, memory_map::MapControlId(control), "the memory map window");
+    return ControlOf(window_, testkit::MapControlId(control), "the memory map window");
 }
 
 // WM_GETTEXT of an edit control works across processes; the W form keeps it whole.

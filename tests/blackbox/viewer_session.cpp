@@ -4,6 +4,7 @@
 #include "main_window/frm_enum_procs.h"
 #include "tests/blackbox/remote_window.h"
 #include "tests/blackbox/row_text.h"
+#include "tests/kit/window_reading.h"
 
 #include <algorithm>
 #include <stdexcept>
@@ -75,7 +76,7 @@ void ViewerSession::WaitForStart() {
 ViewerSession::~ViewerSession() { End(); }
 
 HWND ViewerSession::Control(MainControl control) const {
-    return ControlOf(main_, main_window::ControlId(control), "the main window");
+    return ControlOf(main_, testkit::ControlId(control), "the main window");
 }
 
 std::string ViewerSession::Text(MainControl control) const { return WindowText(Control(control)); }

@@ -94,6 +94,8 @@ RECT MoveToDpi(HWND window, int fromDpi, int toDpi) {
     RECT frame = before;
     frame.right += ::MulDiv(client.right, toDpi, fromDpi) - client.right;
     frame.bottom += ::MulDiv(client.bottom, toDpi, fromDpi) - client.bottom;
+    // Suggested at the screen's top left, so that the larger window stays on the screen.
+    ::OffsetRect(&frame, -frame.left, -frame.top);
     SendDpiChanged(window, toDpi, frame);
     return before;
 }

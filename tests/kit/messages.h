@@ -46,7 +46,7 @@ std::string Tahoma(int tenthsOfPoint, int dpi);
 // suggesting `frame`.
 void SendDpiChanged(HWND window, int dpi, RECT frame);
 // Sends it for a move to `toDpi` with a frame round the client area scaled from
-// `fromDpi`, the top-left corner kept; returns the frame before.
+// `fromDpi`, at the screen's top-left corner; returns the frame before.
 RECT MoveToDpi(HWND window, int fromDpi, int toDpi);
 
 // Each control of a form, ids from `firstId` on, as `12,40 120x20 Tahoma -12 "&Map"`:
