@@ -221,7 +221,7 @@ function(stop_x_server)
         execute_process(COMMAND sleep 0.1)
       endforeach()
     endif()
-    file(REMOVE "${X_FILE}")
+    file(REMOVE "${X_FILE}" "${X_FILE}.log")
   endif()
 endfunction()
 
@@ -282,6 +282,9 @@ and this run uses a session of its own in ${prefix}")
   if(NOT rc EQUAL 0)
     fail("Wine could not run a program in ${prefix}")
   endif()
+  # The services end the worker threads they started with about 5 s later; a test that
+  # compares two walks of a system process's memory must not see their stacks go.
+  execute_process(COMMAND sleep 6)
   seconds_since(${start} seconds)
   message("velmora: Wine warmed up in ${seconds} s (${prefix})")
   file(WRITE "${SESSION}" "export WINEPREFIX='${prefix}'\nexport WINEARCH='${arch}'\n"

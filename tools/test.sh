@@ -1,9 +1,8 @@
 #!/usr/bin/env bash
 # Runs every test in every configuration this machine can run: installs what is missing,
-# builds both editions, starts a private X server and runs the test preset of each
-# configuration (win32, wow64, win64) one after the other, then prints the time each took
-# and what was skipped. CTest makes the Wine prefixes and runs the sessions. Extra
-# arguments go to ctest (for example -R pattern).
+# builds both editions, starts a private X server and runs each configuration's test
+# preset (win32, wow64, win64; CTest makes the prefixes and sessions), then prints the
+# time each took and what was skipped. Extra arguments go to ctest (for example -R NAME).
 set -euo pipefail
 # shellcheck source=tools/lib.sh
 source "$(dirname -- "${BASH_SOURCE[0]}")/lib.sh"
