@@ -26,8 +26,9 @@ ctest_of() {
     fi
 }
 
-# True when ctest would run any test with these arguments (ctest_of or ctest ones).
-tests_selected() { "$@" -N | grep -q '^Total Tests: [1-9]'; }
+# True when ctest would run any test with these arguments (ctest_of or ctest ones). grep
+# reads to the end: a second ctest must not write into a closed pipe.
+tests_selected() { "$@" -N | grep '^Total Tests: [1-9]' >/dev/null; }
 
 # run_tests NAME COMMAND...: runs ctest, and adds its time and outcome to the report.
 run_tests() {
