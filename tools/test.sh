@@ -44,8 +44,8 @@ ensure_packages
 build
 # The logic and fault tests once more, bounds-checked, in the first configuration: of the
 # 32-bit edition where it runs, else of the 64-bit one.
-checked=i686-checked
-[[ -z $VELMORA_SKIPPED ]] || checked=x86_64-checked
+checked="i686-checked"
+[[ -z $VELMORA_SKIPPED ]] || checked="x86_64-checked"
 [[ $# -gt 0 ]] || build_preset "$checked" velmora_logic_tests velmora_reliability_tests
 start_xvfb # always our own display: CI has none, and tests stay off the user's screen
 for kind in "${VELMORA_CONFIGS[@]}"; do
