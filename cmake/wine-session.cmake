@@ -130,8 +130,9 @@ function(create_prefix prefix)
   file(TOUCH "${prefix}/${stamp}")
 endfunction()
 
-# Copies the ready prefix to COPY unless COPY is a copy made since the prefix was; then
-# ADD (reg add arguments) is set there. The copy is marked ready once it is set up.
+# copy_prefix(PREFIX COPY [REG ADD ARGUMENTS...]): copies the ready prefix to COPY,
+# unless COPY is a copy made since the prefix was, and adds the registry value given
+# there. The copy is marked ready once it is set up.
 function(copy_prefix prefix copy)
   if(EXISTS "${copy}/${stamp}" AND NOT "${prefix}/${stamp}" IS_NEWER_THAN "${copy}/${stamp}")
     return()
