@@ -1,4 +1,4 @@
-# Shared by the toolchain files: set VELMORA_MINGW_TRIPLE and VELMORA_WINEARCH first.
+# Shared by the toolchain files: set VELMORA_MINGW_TRIPLE and VELMORA_CONFIGURATION first.
 set(CMAKE_SYSTEM_NAME Windows)
 
 # The posix thread model: GoogleTest needs std::mutex.
@@ -13,5 +13,5 @@ set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
 
-# Test programs run under Wine in the build folder's own prefix.
-set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/wine-run.sh ${VELMORA_WINEARCH})
+# Test programs run under Wine, in the session of their configuration (cmake/wine.cmake).
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/wine-run.sh)

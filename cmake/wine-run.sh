@@ -1,15 +1,7 @@
 #!/bin/sh
-# Runs a Windows program under Wine: wine-run.sh win32|win64|wow64 PROGRAM [ARGS...]
-# (the kinds of prefix are described in wine-env.sh).
-# shellcheck source=cmake/wine-env.sh
-. "$(dirname -- "$0")/wine-env.sh"
-kind=$1
-shift
-prefix=$(runner_prefix "$kind")
-# Wine would make a missing prefix on the spot, without the settings the tests need.
-if ! prefix_ready "$prefix"; then
-    echo "wine-run.sh: no ready Wine prefix at $prefix (tools/test.sh makes it)" >&2
-    exit 1
-fi
-WINEARCH=$(wine_arch "$kind") WINEPREFIX=$prefix WINEDEBUG=${WINEDEBUG:--all} \
-    exec "$(wine_loader "$kind")" "$@"
+# Runs a Windows program under Wine in a session that cmake/wine-session.cmake started:
+# wine-run.sh PROGRAM [ARGS...], with VELMORA_SESSION naming the file it wrote (the
+# prefix, its loader and the display). CTest's tests have it in their environment.
+# shellcheck source=/dev/null
+. "${VELMORA_SESSION:?no Wine session: run the tests through ctest}"
+exec "$VELMORA_WINE" "$@"

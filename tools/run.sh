@@ -15,17 +15,16 @@ build
 [[ -z $VELMORA_SKIPPED ]] || say "not run here: $VELMORA_SKIPPED"
 
 if [[ -n ${DISPLAY:-} ]]; then
-    use_configuration "${VELMORA_CONFIGS[0]}"
-    open_wine_session
-    say "starting $(basename -- "$VELMORA_EXE") ($(describe_configuration "$VELMORA_KIND")) on $DISPLAY"
+    start_session "${VELMORA_CONFIGS[0]}"
+    say "starting $(basename -- "$VELMORA_EXE") ($(describe_configuration "${VELMORA_CONFIGS[0]}")) on $DISPLAY"
     rc=0
     "$VELMORA_WINE" "$VELMORA_EXE" "$@" || rc=$?
     exit "$rc"
 fi
 
 start_xvfb
-prepare_configuration "${VELMORA_CONFIGS[0]}"
-pose_viewer "$VELMORA_BUILD/run-poses" "$VELMORA_ROOT/cmake/wine-run.sh" "$VELMORA_KIND"
+start_session "${VELMORA_CONFIGS[0]}"
+pose_viewer "$VELMORA_BUILD/run-poses"
 shot=$VELMORA_BUILD/screenshot.png
 cp "$VELMORA_BUILD/run-poses/screenshot-main.png" "$shot"
 say "screenshot: $shot"

@@ -13,14 +13,11 @@ source "$(dirname -- "${BASH_SOURCE[0]}")/lib.sh"
 out=$VELMORA_ROOT/docs/screenshots
 mkdir -p "$out"
 
-# photograph KIND [DPI]: poses the current configuration's viewer, in a copy of its
-# prefix at DPI dots per inch if given.
+# photograph CONFIGURATION [DPI]: poses the configuration's viewer in a session of its
+# own, in a copy of its prefix at DPI dots per inch if given.
 photograph() {
-    if [[ -n ${2:-} ]]; then
-        pose_viewer "$VELMORA_BUILD/screenshots" "$VELMORA_ROOT/cmake/at-dpi.sh" "$1" "$2"
-    else
-        pose_viewer "$VELMORA_BUILD/screenshots" "$VELMORA_ROOT/cmake/wine-run.sh" "$1"
-    fi
+    start_session "$@"
+    pose_viewer "$VELMORA_BUILD/screenshots"
 }
 
 # keep POSE FILE: saves the last photograph of a pose (main, memory-map) as FILE.
@@ -30,19 +27,17 @@ ensure_packages
 build
 start_xvfb
 if [[ -z $VELMORA_SKIPPED ]]; then
-    prepare_configuration win32
     photograph win32
     keep main main-window.png
     keep memory-map memory-map-window.png
     # The main window again in a copy of the prefix set to 144 dots per inch.
     photograph win32 144
     keep main main-window-144dpi.png
-    close_wine_session "$WINEPREFIX"
+    end_sessions
     say "saved $out/main-window.png, memory-map-window.png and main-window-144dpi.png"
 else
     say "the 32-bit edition's pictures are left as they are; not run here: $VELMORA_SKIPPED"
 fi
-prepare_configuration win64
 photograph win64
 keep main main-window-64.png
 say "saved $out/main-window-64.png"

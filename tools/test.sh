@@ -1,67 +1,66 @@
 #!/usr/bin/env bash
-# Runs every test in every configuration this machine can run (see tools/lib.sh):
-# installs what is missing, builds both editions, then runs CTest under Wine on a
-# private X server, one configuration after the other, and prints the time each took.
-# Extra arguments go to ctest (for example -R pattern).
+# Runs every test in every configuration this machine can run: installs what is missing,
+# builds both editions, starts a private X server and runs each configuration's test
+# preset (win32, wow64, win64; CTest makes the prefixes and sessions), then prints the
+# time each took and what was skipped. Extra arguments go to ctest (for example -R NAME).
 set -euo pipefail
 # shellcheck source=tools/lib.sh
 source "$(dirname -- "${BASH_SOURCE[0]}")/lib.sh"
 
 rc=0
-report=() # one line per configuration, printed at the end
+report=() # one line per run, printed at the end
+notes=$VELMORA_BUILD_ROOT/wine-notes.txt # what the session fixtures had to say
 
-# True when ctest would run any test in the tree $1 with the arguments after it.
-tests_selected() {
-    local dir=$1
+# ctest_of CONFIGURATION [CTEST ARGS...]: ctest with the configuration's test preset.
+# The presets read the trees in build/; with the trees elsewhere (VELMORA_BUILD_ROOT)
+# ctest runs in each of them with the preset's filter, the configuration's label.
+ctest_of() {
+    local kind=$1 tree
     shift
-    ctest --test-dir "$dir" -N "$@" | grep -q '^Total Tests: [1-9]'
-}
-
-# run_tests NAME DIR [CTEST ARGS...]: runs ctest in a tree, and adds its time and
-# outcome to the report.
-run_tests() {
-    local name=$1 dir=$2 start=$EPOCHREALTIME outcome=passed
-    shift 2
-    ctest --test-dir "$dir" --output-on-failure "$@" || { outcome=FAILED; rc=1; }
-    report+=("$name: $outcome in $(seconds_since "$start") s")
-}
-
-# The tests of one configuration: the wow64 ones in the 32-bit tree are the WOW64
-# configuration's, the rest the 32-bit prefix's. run_configuration KIND [CTEST ARGS...]
-run_configuration() {
-    local kind=$1 labels=()
-    shift
-    case $kind in
-    win32) labels=(-LE wow64) ;;
-    wow64) labels=(-L wow64) ;;
-    esac
-    use_configuration "$kind"
-    tests_selected "$VELMORA_BUILD" "${labels[@]}" "$@" || return 0
-    prepare_configuration "$kind"
-    run_tests "$kind, $(describe_configuration "$kind")" "$VELMORA_BUILD" "${labels[@]}" "$@"
-    if [[ $kind == "${VELMORA_CONFIGS[0]}" && $# -eq 0 ]]; then
-        run_tests "$kind, the logic and fault tests bounds-checked" \
-            "$VELMORA_BUILD_ROOT/$checked" -R '^velmora_(logic|reliability)_tests$'
+    if [[ $VELMORA_BUILD_ROOT == "$VELMORA_ROOT/build" ]]; then
+        (cd "$VELMORA_ROOT" && ctest --preset "$kind" "$@")
+    else
+        for tree in "$VELMORA_BUILD_ROOT"/{i686,x86_64}; do
+            ctest --test-dir "$tree" --output-on-failure --no-tests=ignore -L "^$kind\$" "$@" || return
+        done
     fi
-    close_wine_session "$WINEPREFIX"
+}
+
+# True when ctest would run any test with these arguments (ctest_of or ctest ones). grep
+# reads to the end: a second ctest must not write into a closed pipe.
+tests_selected() { "$@" -N | grep '^Total Tests: [1-9]' >/dev/null; }
+
+# run_tests NAME COMMAND...: runs ctest, and adds its time and outcome to the report.
+run_tests() {
+    local name=$1 start=$EPOCHREALTIME outcome=passed
+    shift
+    rm -f "$notes"
+    "$@" || { outcome=FAILED; rc=1; }
+    [[ ! -f $notes ]] || sed 's/^/velmora: /' "$notes" >&2
+    report+=("$name: $outcome in $(seconds_since "$start") s")
 }
 
 ensure_packages
 build
-checked=$(preset_of "${VELMORA_CONFIGS[0]}")-checked
-if [[ $# -eq 0 ]]; then
-    # The logic and fault tests once more, bounds-checked, in the first configuration's
-    # prefix: of the 32-bit edition where it runs, else of the 64-bit one.
-    build_preset "$checked" velmora_logic_tests velmora_reliability_tests
-fi
+# The logic and fault tests once more, bounds-checked, in the first configuration: of the
+# 32-bit edition where it runs, else of the 64-bit one.
+checked="i686-checked"
+[[ -z $VELMORA_SKIPPED ]] || checked="x86_64-checked"
+[[ $# -gt 0 ]] || build_preset "$checked" velmora_logic_tests velmora_reliability_tests
 start_xvfb # always our own display: CI has none, and tests stay off the user's screen
 for kind in "${VELMORA_CONFIGS[@]}"; do
-    run_configuration "$kind" "$@"
+    tests_selected ctest_of "$kind" "$@" || continue
+    run_tests "$kind, $(describe_configuration "$kind")" ctest_of "$kind" "$@"
+    if [[ $kind == "${VELMORA_CONFIGS[0]}" && $# -eq 0 ]]; then
+        run_tests "$kind, the logic and fault tests bounds-checked" \
+            ctest --test-dir "$VELMORA_BUILD_ROOT/$checked" --output-on-failure -L "^$kind\$" \
+            -R '^velmora_(logic|reliability)_tests$'
+    fi
 done
 if [[ -n $VELMORA_SKIPPED ]]; then
     # What needs no Wine is still checked: the exe, the release archive, the sources.
-    tests_selected "$VELMORA_BUILD_ROOT/i686" -L nowine "$@" &&
-        run_tests "the 32-bit edition's checks without Wine" "$VELMORA_BUILD_ROOT/i686" -L nowine "$@"
+    i686=(ctest --test-dir "$VELMORA_BUILD_ROOT/i686" --output-on-failure -L nowine "$@")
+    tests_selected "${i686[@]}" && run_tests "the 32-bit edition's checks without Wine" "${i686[@]}"
     report+=("skipped: $VELMORA_SKIPPED")
 fi
 for line in "${report[@]}"; do say "$line"; done

@@ -6,6 +6,9 @@
 set -euo pipefail
 out=$1 test_exe=$2 viewer=$3
 shift 3
+# The display of the Wine session the runner uses (cmake/wine-run.sh).
+# shellcheck source=/dev/null
+[[ -z ${VELMORA_SESSION:-} ]] || source "$VELMORA_SESSION"
 [[ -n ${DISPLAY:-} ]] || { echo "take_screenshots: no DISPLAY" >&2; exit 1; }
 
 coproc POSE { "$@" "$test_exe" --viewer="$viewer" --pose; }
