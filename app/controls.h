@@ -11,6 +11,20 @@
 
 namespace app {
 
+// The hourglass while a long query runs on the window's thread, which takes no
+// mouse messages meanwhile to change it back; the cursor shown before returns
+// however the work ends.
+class WaitCursor {
+public:
+    WaitCursor() : previous_(::SetCursor(::LoadCursorA(nullptr, IDC_WAIT))) {}
+    ~WaitCursor() { ::SetCursor(previous_); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+
+private:
+    HCURSOR previous_;
+};
+
 enum class ControlKind { Button, ListBox, TextBox, MapTextBox, Label, FittingLabel };
 
 struct TwipsRect {

@@ -1,5 +1,6 @@
 #include "bench/bare_calls.h"
 
+#include "system/loader_list.h"
 #include "system/os.h"
 #include "tests/kit/handles.h"
 
@@ -102,6 +103,18 @@ int BareSelection(DWORD processId) {
         ::GetModuleInformation(process, module, &info, sizeof info);
     }
     return static_cast<int>(modules.size());
+}
+
+int BareLoaderWalk(sys::Os& os, DWORD processId) {
+    testkit::UniqueHandle owner(::OpenProcess(kQueryAccess, FALSE, processId));
+    HANDLE process = owner.Get();
+    if (process == nullptr) {
+        return 0;
+    }
+    PROCESS_MEMORY_COUNTERS counters{};
+    ::GetProcessMemoryInfo(process, &counters, sizeof counters);
+    auto modules = sys::ReadLoaderList(os, process, sys::ProcessAddressWidth(os, process));
+    return modules ? static_cast<int>(modules->size()) : 0;
 }
 
 int BareRegionWalk(DWORD processId) {

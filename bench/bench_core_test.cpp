@@ -134,8 +134,8 @@ TEST(BenchScenes, RegionsAlternateOnePageEachUpToTwoGigabytes) {
 }
 
 TEST(BenchHelpers, ModuleCopiesAreNamedLikeTheBuildNamesThem) {
-    EXPECT_EQ(bench::ModuleCopyName(7), "bench_module_007.dll");
-    EXPECT_EQ(bench::ModuleCopyName(120), "bench_module_120.dll");
+    EXPECT_EQ(bench::ModuleCopyName(7), "bench_module_0007.dll");
+    EXPECT_EQ(bench::ModuleCopyName(1200), "bench_module_1200.dll");
     EXPECT_EQ(bench::LoadModuleCopies("C:\\no such folder", 3), 0);
     EXPECT_EQ(bench::CountModuleCopies(::GetCurrentProcess()), 0);
 }

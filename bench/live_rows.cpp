@@ -12,6 +12,7 @@
 
 #include <cstdlib>
 #include <stdexcept>
+#include <utility>
 
 namespace bench {
 
@@ -19,6 +20,10 @@ namespace {
 
 constexpr int kMinimumModules = 100;
 constexpr int kMinimumRegions = 5000;
+// The selection walks the loader's list once; PSAPI.DLL's calls walk it again for
+// every module.
+constexpr double kAgainstPsapiGoal = 0.1;
+constexpr double kSelectionGrowthGoal = 12;
 
 using testkit::PumpMessages;
 
@@ -31,6 +36,20 @@ int ListedRowOf(const main_window::frmEnumProcs& form, DWORD processId) {
     return row;
 }
 
+// Where a refresh's time goes: its steps one by one, in its order.
+void AddRefreshSteps(Table& table, const Settings& settings, main_window::frmEnumProcs& form) {
+    using Step = void (main_window::frmEnumProcs::*)();
+    const std::pair<const char*, Step> steps[] = {
+        {"ClearAll", &main_window::frmEnumProcs::ClearAll},
+        {"GetDrivers", &main_window::frmEnumProcs::GetDrivers},
+        {"GetProcesses", &main_window::frmEnumProcs::GetProcesses},
+        {"FillProcessList", &main_window::frmEnumProcs::FillProcessList}};
+    for (const auto& [name, step] : steps) {
+        Summary time = Summarise(TimeRuns(settings.runs, 10, [&] { (form.*step)(); }));
+        table.Add(InfoRow(std::string("Refresh step ") + name, time, "part of the row above"));
+    }
+}
+
 void CheckRefresh(main_window::frmEnumProcs& form) {
     form.cmdRefresh_Click();
     int listed = app::RowCount(form.Control(main_window::MainControl::lstProcesses));
@@ -41,14 +60,38 @@ void CheckRefresh(main_window::frmEnumProcs& form) {
     }
 }
 
-void CheckSelection(main_window::frmEnumProcs& form, int row, DWORD processId) {
+// `bare`: the module count the system itself gives, one way or another.
+void CheckSelection(main_window::frmEnumProcs& form, int row, int bare) {
     form.GetInfoForProcess(row + 1);
     int listed = app::RowCount(form.Control(main_window::MainControl::lstModules));
-    int bare = BareSelection(processId);
     if (listed < kMinimumModules || listed != bare) {
         throw std::runtime_error("selection check: " + std::to_string(listed) +
                                  " modules listed, " + std::to_string(bare) + " enumerated");
     }
+}
+
+// The selection against what PSAPI.DLL's calls cost for the same modules, and
+// against one walk of the loader's list; then how it grows with ten times as many.
+void AddSelectionRows(Table& table, const Settings& settings, sys::Os& os,
+                      main_window::frmEnumProcs& form, const ModuleHelpers& helpers) {
+    int row = ListedRowOf(form, helpers.some);
+    CheckSelection(form, row, BareSelection(helpers.some));
+    auto select = [&] { form.GetInfoForProcess(row + 1); };
+    std::string modules = std::to_string(form.Modules().lNumModules) + " modules";
+    Paired psapi = TimePaired(settings.runs, 3, select, [&] { BareSelection(helpers.some); });
+    table.Add(ComparisonRow("Process selection, " + modules + ", against PSAPI.DLL's calls", psapi,
+                            kAgainstPsapiGoal));
+    Paired walk = TimePaired(settings.runs, 3, select, [&] { BareLoaderWalk(os, helpers.some); });
+    table.Add(ComparisonRow("Process selection, " + modules + ", against a walk of its list", walk,
+                            kRatioGoal));
+
+    ScalePoint some{static_cast<double>(form.Modules().lNumModules), walk.viewer};
+    int manyRow = ListedRowOf(form, helpers.many);
+    CheckSelection(form, manyRow, BareLoaderWalk(os, helpers.many));
+    ScalePoint many{
+        static_cast<double>(form.Modules().lNumModules),
+        Summarise(TimeRuns(settings.runs, 1, [&] { form.GetInfoForProcess(manyRow + 1); }))};
+    table.Add(ScaleRow("Process selection, modules:", many, &some, kSelectionGrowthGoal));
 }
 
 void CheckMap(sys::Os& os, DWORD processId) {
@@ -63,7 +106,7 @@ void CheckMap(sys::Os& os, DWORD processId) {
 
 } // namespace
 
-void AddLiveRows(Table& table, const Settings& settings, DWORD modulesHelperId,
+void AddLiveRows(Table& table, const Settings& settings, const ModuleHelpers& modules,
                  DWORD regionsHelperId) {
     sys::WindowsOs os;
     HINSTANCE instance = ::GetModuleHandleA(nullptr);
@@ -76,15 +119,9 @@ void AddLiveRows(Table& table, const Settings& settings, DWORD modulesHelperId,
     table.Add(ComparisonRow("Refresh cycle, " + std::to_string(form.Snapshot().lNumProcesses) +
                                 " processes",
                             refresh, kRatioGoal));
+    AddRefreshSteps(table, settings, form);
 
-    int row = ListedRowOf(form, modulesHelperId);
-    CheckSelection(form, row, modulesHelperId);
-    Paired selection = TimePaired(
-        settings.runs, 3, [&] { form.GetInfoForProcess(row + 1); },
-        [&] { BareSelection(modulesHelperId); });
-    table.Add(ComparisonRow("Process selection, " + std::to_string(form.Modules().lNumModules) +
-                                " modules",
-                            selection, kRatioGoal));
+    AddSelectionRows(table, settings, os, form, modules);
 
     CheckMap(os, regionsHelperId);
     memory_map::frmMemMap map(os, instance);

@@ -22,7 +22,6 @@
 namespace {
 
 constexpr int kRegions = 5000;
-constexpr int kMinimumModuleCopies = 100;
 
 using testkit::HelperProcess;
 using testkit::OwnFolder;
@@ -73,14 +72,14 @@ std::string HelperCommand(const std::string& arguments) {
     return "\"" + OwnFolder() + "velmora_bench_helper.exe\" " + arguments;
 }
 
-void CheckModuleHelper(const HelperProcess& helper) {
+void CheckModuleHelper(const HelperProcess& helper, int expected) {
     testkit::UniqueHandle process(
         ::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, helper.Id()));
     int copies = bench::CountModuleCopies(process.Get());
-    if (copies < kMinimumModuleCopies) {
+    if (copies < expected) {
         throw std::runtime_error("the module helper has " + std::to_string(copies) +
                                  " copies of the bench DLL loaded, not " +
-                                 std::to_string(kMinimumModuleCopies) + " or more");
+                                 std::to_string(expected) + " or more");
     }
     std::fprintf(stderr, "bench: module helper %lu has %d bench DLLs loaded\n", helper.Id(),
                  copies);
@@ -106,12 +105,16 @@ void CheckRegionHelper(const HelperProcess& helper) {
 }
 
 void AddLiveRows(bench::Table& table, const Options& options) {
-    HelperProcess modules(HelperCommand("modules \"" + OwnFolder() + "modules\" " +
-                                        std::to_string(VELMORA_BENCH_MODULES)));
-    CheckModuleHelper(modules);
+    auto moduleHelper = [](int copies) {
+        return HelperCommand("modules \"" + OwnFolder() + "modules\" " + std::to_string(copies));
+    };
+    HelperProcess some(moduleHelper(VELMORA_BENCH_MODULES));
+    CheckModuleHelper(some, VELMORA_BENCH_MODULES);
+    HelperProcess many(moduleHelper(VELMORA_BENCH_MANY_MODULES));
+    CheckModuleHelper(many, VELMORA_BENCH_MANY_MODULES);
     HelperProcess regions(HelperCommand("regions " + std::to_string(kRegions)));
     CheckRegionHelper(regions);
-    bench::AddLiveRows(table, options.settings, modules.Id(), regions.Id());
+    bench::AddLiveRows(table, options.settings, {some.Id(), many.Id()}, regions.Id());
 }
 
 int Run(int argc, char** argv) {

@@ -44,7 +44,7 @@ bool CommitEveryOtherPage(uintptr_t base, int pages) {
 
 std::string ModuleCopyName(int number) {
     char name[32];
-    std::snprintf(name, sizeof name, "bench_module_%03d.dll", number);
+    std::snprintf(name, sizeof name, "bench_module_%04d.dll", number);
     return name;
 }
 
@@ -60,11 +60,12 @@ int LoadModuleCopies(const std::string& folder, int count) {
 }
 
 int CountModuleCopies(HANDLE process) {
-    std::vector<HMODULE> modules(1024);
+    std::vector<HMODULE> modules(256);
     DWORD needed = 0;
-    if (!::EnumProcessModules(process, modules.data(),
-                              static_cast<DWORD>(modules.size() * sizeof(HMODULE)), &needed)) {
-        return 0;
+    while (::EnumProcessModules(process, modules.data(),
+                                static_cast<DWORD>(modules.size() * sizeof(HMODULE)), &needed) &&
+           needed > modules.size() * sizeof(HMODULE)) {
+        modules.resize(needed / sizeof(HMODULE));
     }
     modules.resize(std::min<size_t>(modules.size(), needed / sizeof(HMODULE)));
     int copies = 0;

@@ -11,7 +11,7 @@ namespace bench {
 
 inline constexpr SIZE_T kPageBytes = 4096;
 
-// "bench_module_007.dll": the names the build gives the copies, from 1.
+// "bench_module_0007.dll": the names the build gives the copies, from 1.
 std::string ModuleCopyName(int number);
 
 // Loads copies 1..count from `folder`; returns how many loaded before the first failure.

@@ -22,9 +22,15 @@ inline constexpr double kGrowthGoal = 15;
 inline constexpr double kStartupGoalMs = 150;
 inline constexpr uint64_t kExeGoalBytes = 1024 * 1024;
 
+// The helpers with about 126 and about 1,206 modules.
+struct ModuleHelpers {
+    DWORD some = 0;
+    DWORD many = 0;
+};
+
 // Refresh, selection and both maps through the real windows over sys::WindowsOs,
 // each against the bare calls. The helpers must be ready and checked.
-void AddLiveRows(Table& table, const Settings& settings, DWORD modulesHelperId,
+void AddLiveRows(Table& table, const Settings& settings, const ModuleHelpers& modules,
                  DWORD regionsHelperId);
 
 // Snapshot and list, modules and map through the real windows over the fake system.

@@ -233,6 +233,7 @@ void frmEnumProcs::lstProcesses_Click() {
         return;
     }
     // GetInfoForProcess counts processes from 1, as the list's row + 1.
+    app::WaitCursor busy;
     GetInfoForProcess(row + 1);
     app::SetText(Control(MainControl::txtFilePath), "");
     app::SetText(Control(MainControl::txtVersionInfo), "");

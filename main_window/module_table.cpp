@@ -3,21 +3,15 @@
 #include "main_window/table_order.h"
 #include "system/bas_enum_procs.h"
 #include "system/growing_enumeration.h"
+#include "system/loader_list.h"
 #include "system/name_query.h"
 
 namespace main_window {
 
 namespace {
 
-struct ModuleEntry {
-    std::string name;
-    std::string path;
-    sys::Address base;
-    uint32_t size = 0;
-};
-
-ModuleEntry ReadModule(sys::Os& os, HANDLE process, HMODULE module, sys::AddressWidth width) {
-    ModuleEntry entry;
+sys::LoadedModule ReadModule(sys::Os& os, HANDLE process, HMODULE module, sys::AddressWidth width) {
+    sys::LoadedModule entry;
     entry.base = sys::Address(0, width);
     if (module == nullptr) {
         return entry;
@@ -36,17 +30,17 @@ ModuleEntry ReadModule(sys::Os& os, HANDLE process, HMODULE module, sys::Address
     return entry;
 }
 
-ModuleTable SortedTable(std::vector<ModuleEntry> entries, sys::AddressWidth width) {
+ModuleTable SortedTable(std::vector<sys::LoadedModule> entries, sys::AddressWidth width) {
     std::vector<sys::Address> bases;
     bases.reserve(entries.size());
-    for (const ModuleEntry& entry : entries) {
+    for (const sys::LoadedModule& entry : entries) {
         bases.push_back(entry.base); // 32 bits signed: bases at or above 2 GB come first
     }
     entries = Reordered(std::move(entries), ExchangeSortOrder(bases));
     ModuleTable table;
     table.width = width;
     table.lNumModules = static_cast<int32_t>(entries.size());
-    for (ModuleEntry& entry : entries) {
+    for (sys::LoadedModule& entry : entries) {
         table.sModuleNames.push_back(std::move(entry.name));
         table.sModulePaths.push_back(std::move(entry.path));
         table.lModuleBases.push_back(entry.base);
@@ -58,20 +52,25 @@ ModuleTable SortedTable(std::vector<ModuleEntry> entries, sys::AddressWidth widt
 
 } // namespace
 
+// One walk of the loader's list; where it cannot be had, PSAPI.DLL's calls, which
+// fail as the system says why.
 ModuleListing ReadModules(sys::Os& os, HANDLE process) {
     ModuleListing listing;
     sys::AddressWidth width = sys::ProcessAddressWidth(os, process);
-    auto reply = sys::EnumerateProcessModules(os, process, width);
-    if (!reply.succeeded) {
-        listing.error = reply.error;
-        return listing;
+    std::optional<std::vector<sys::LoadedModule>> modules = sys::ReadLoaderList(os, process, width);
+    if (!modules) {
+        auto reply = sys::EnumerateProcessModules(os, process, width);
+        if (!reply.succeeded) {
+            listing.error = reply.error;
+            return listing;
+        }
+        modules.emplace();
+        modules->reserve(reply.entries.size());
+        for (HMODULE module : reply.entries) {
+            modules->push_back(ReadModule(os, process, module, width));
+        }
     }
-    std::vector<ModuleEntry> entries;
-    entries.reserve(reply.entries.size());
-    for (HMODULE module : reply.entries) {
-        entries.push_back(ReadModule(os, process, module, width));
-    }
-    listing.table = SortedTable(std::move(entries), width);
+    listing.table = SortedTable(std::move(*modules), width);
     listing.succeeded = true;
     return listing;
 }

@@ -104,8 +104,8 @@ bool DescribeByFullOpen(sys::Os& os, HANDLE process, ProcessFields fields) {
     return true;
 }
 
-// The first of: the full open, the limited open's image path, the special name,
-// the exe name of the snapshot. Path and priority come only from a handle.
+// The first of: the full open, the limited open's image path, the exe name of the
+// snapshot, the special name. Path and priority come only from a handle.
 void DescribeProcess(sys::Os& os, int32_t processId, ProcessFields fields, ExeNames& exeNames) {
     fields.name = fields.path = SpecialProcessName(processId);
     sys::ProcessHandle full = basEnumProcs::OpenProcessQuery(os, processId);
@@ -118,8 +118,14 @@ void DescribeProcess(sys::Os& os, int32_t processId, ProcessFields fields, ExeNa
             return;
         }
     }
-    if (fields.name.empty()) {
-        fields.name = exeNames.Of(processId);
+    // Since Windows 10 any process may have the id 2 or 28: where the snapshot names
+    // one, that name stands, and the special name (also shown as its path) goes.
+    if (processId == 0) {
+        return;
+    }
+    if (std::string listed = exeNames.Of(processId); !listed.empty()) {
+        fields.name = std::move(listed);
+        fields.path.clear();
     }
 }
 

@@ -134,6 +134,7 @@ void frmMemMap::Map(int32_t processId, bool freeOnly) {
         os_.MessageBoxA(window_, kOpenFailedText, app::kAppTitle, MB_OK | MB_ICONERROR);
         return;
     }
+    app::WaitCursor busy;
     HWND map = Control(MapControl::txtMemMap);
     app::SetText(map, "");
     // Dialog template units: quarters of the average character width.

@@ -2,10 +2,11 @@
 
 #include "system/bas_enum_procs.h"
 #include "system/growing_enumeration.h"
+#include "system/loader_list.h"
 #include "system/memory_names.h"
 #include "system/name_query.h"
 
-#include <algorithm>
+#include <map>
 #include <optional>
 #include <vector>
 
@@ -15,37 +16,57 @@ namespace {
 
 constexpr uint64_t kPageSize = 4096;
 
-// The inspected process's module bases, asked for once per walk. Only a region
-// that starts at a module base can have a module path, and every path query
-// reads the other process's loader data, so the other regions are not asked
-// about. When the module list cannot be had, every region is asked.
-class ModuleBases {
+// The inspected process's module paths by base, from one walk of its loader's list.
+// Only a region that starts at a module base can have a module path. Where the list
+// cannot be walked, each such region asks GetModuleFileNameExA, which reads the
+// other process's loader data again; and where not even the module bases can be
+// had, every region asks.
+class ModulePaths {
 public:
-    ModuleBases(sys::Os& os, HANDLE process, sys::AddressWidth width) {
+    ModulePaths(sys::Os& os, HANDLE process, sys::AddressWidth width) : os_(os), process_(process) {
+        if (auto loaded = sys::ReadLoaderList(os, process, width)) {
+            walked_ = known_ = true;
+            for (sys::LoadedModule& module : *loaded) {
+                paths_.emplace(module.base.Unsigned(), std::move(module.path));
+            }
+            return;
+        }
         auto reply = sys::EnumerateProcessModules(os, process, width);
         known_ = reply.succeeded;
         for (HMODULE module : reply.entries) {
-            bases_.push_back(sys::Address::FromPointer(module, width).Unsigned());
+            paths_.emplace(sys::Address::FromPointer(module, width).Unsigned(), std::string());
         }
-        std::sort(bases_.begin(), bases_.end());
     }
-    bool MayStartModule(uint64_t start) const {
-        return !known_ || std::binary_search(bases_.begin(), bases_.end(), start);
+
+    // The path of the module at `start`, or nothing.
+    std::string PathAt(sys::Address start) const {
+        auto found = paths_.find(start.Unsigned());
+        if (known_ && found == paths_.end()) {
+            return std::string();
+        }
+        if (walked_) {
+            return found->second;
+        }
+        // Looked up in the inspected process: its module, not the viewer's, is at this base.
+        DWORD length = 0;
+        std::string path = sys::QueryName([&](char* buffer, DWORD bufferSize) {
+            length = os_.GetModuleFileNameExA(process_, static_cast<HMODULE>(start.Pointer()),
+                                              buffer, bufferSize);
+        });
+        return length != 0 ? path : std::string();
     }
 
 private:
+    sys::Os& os_;
+    HANDLE process_;
+    bool walked_ = false;
     bool known_ = false;
-    std::vector<uint64_t> bases_;
+    std::map<uint64_t, std::string> paths_;
 };
 
-void AppendModulePath(sys::Os& os, HANDLE process, sys::Address start, std::string& text) {
-    // Looked up in the inspected process: its module, not the viewer's, is at this base.
-    DWORD length = 0;
-    std::string path = sys::QueryName([&](char* buffer, DWORD bufferSize) {
-        length = os.GetModuleFileNameExA(process, static_cast<HMODULE>(start.Pointer()), buffer,
-                                         bufferSize);
-    });
-    if (length != 0) {
+void AppendModulePath(const ModulePaths& modules, sys::Address start, std::string& text) {
+    std::string path = modules.PathAt(start);
+    if (!path.empty()) {
         text += '\t';
         text += path;
     }
@@ -82,7 +103,7 @@ RegionMap WalkRegions(sys::Os& os, HANDLE process, MapKind kind) {
     map.text.reserve(64 * 1024);
     sys::AddressWidth width = sys::ProcessAddressWidth(os, process);
     uint64_t bound = sys::WalkBound(os, width);
-    std::optional<ModuleBases> modules;
+    std::optional<ModulePaths> modules;
     if (kind == MapKind::AllRegions) {
         modules.emplace(os, process, width);
     }
@@ -104,8 +125,8 @@ RegionMap WalkRegions(sys::Os& os, HANDLE process, MapKind kind) {
         if (isFree || kind == MapKind::AllRegions) {
             AppendRegionLine(start, region, isFree, map.text);
         }
-        if (!isFree && modules && cursor != 0 && modules->MayStartModule(cursor)) {
-            AppendModulePath(os, process, start, map.text);
+        if (!isFree && modules && cursor != 0) {
+            AppendModulePath(*modules, start, map.text);
         }
         // Not in the address's width: a region running past the bound simply ends
         // the walk, and so does one that would wrap round to a lower address.

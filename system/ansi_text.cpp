@@ -66,4 +66,18 @@ std::wstring WideText(std::string_view text) {
     return wide;
 }
 
+std::string NarrowText(std::wstring_view text) {
+    if (text.empty()) {
+        return std::string();
+    }
+    int size = static_cast<int>(text.size());
+    int length = ::WideCharToMultiByte(CP_ACP, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
+    std::string narrow(static_cast<size_t>(length > 0 ? length : 0), '\0');
+    if (length > 0) {
+        ::WideCharToMultiByte(CP_ACP, 0, text.data(), size, narrow.data(), length, nullptr,
+                              nullptr);
+    }
+    return narrow;
+}
+
 } // namespace sys

@@ -17,4 +17,7 @@ size_t WholeCharactersLength(std::string_view text, UINT codePage);
 // The text in UTF-16, converted from the program's code page.
 std::wstring WideText(std::string_view text);
 
+// UTF-16 in the program's code page, as the A functions convert what they return.
+std::string NarrowText(std::wstring_view text);
+
 } // namespace sys

@@ -42,6 +42,20 @@ struct SystemModules {
 
 inline constexpr size_t kSystemModulesHeader = offsetof(SystemModules, modules);
 
+// NtQueryInformationProcess: where a process's loader keeps its module list.
+inline constexpr ULONG kProcessBasicInformation = 0;
+// A WOW64 process's 32-bit PEB, as a ULONG_PTR; 0 for a process that is not WOW64.
+inline constexpr ULONG kProcessWow64Information = 26;
+
+struct ProcessBasicInformation {
+    LONG exitStatus;
+    PVOID pebBaseAddress; // in the layout of the caller's own width
+    ULONG_PTR affinityMask;
+    LONG basePriority;
+    ULONG_PTR uniqueProcessId;
+    ULONG_PTR inheritedFromUniqueProcessId;
+};
+
 class Os {
 public:
     virtual ~Os() = default;
@@ -71,6 +85,8 @@ public:
     virtual void GetNativeSystemInfo(SYSTEM_INFO* info) = 0;
     // Fails with ERROR_PROC_NOT_FOUND where the system has no such function.
     virtual BOOL IsWow64Process(HANDLE process, BOOL* wow64) = 0;
+    virtual BOOL ReadProcessMemory(HANDLE process, LPCVOID address, LPVOID buffer, SIZE_T size,
+                                   SIZE_T* bytesRead) = 0;
     virtual BOOL CreateProcessA(LPCSTR application, LPSTR commandLine, BOOL inheritHandles,
                                 DWORD flags, LPCSTR directory, STARTUPINFOA* startup,
                                 PROCESS_INFORMATION* information) = 0;
@@ -91,6 +107,8 @@ public:
     virtual LONG NtQuerySystemInformation(ULONG infoClass, PVOID buffer, ULONG length,
                                           ULONG* returnLength) = 0;
     virtual ULONG RtlNtStatusToDosError(LONG status) = 0;
+    virtual LONG NtQueryInformationProcess(HANDLE process, ULONG infoClass, PVOID buffer,
+                                           ULONG length, ULONG* returnLength) = 0;
 
     // PSAPI.DLL
     virtual BOOL EnumProcesses(DWORD* ids, DWORD bytes, DWORD* bytesReturned) = 0;

@@ -158,6 +158,8 @@ struct WindowsOs::Bindings {
     Bound<LONG(WINAPI*)(ULONG, PVOID, ULONG, PULONG)> queryInformation{ntdll,
                                                                        "NtQuerySystemInformation"};
     Bound<ULONG(WINAPI*)(LONG)> statusToError{ntdll, "RtlNtStatusToDosError"};
+    Bound<LONG(WINAPI*)(HANDLE, ULONG, PVOID, ULONG, PULONG)> queryProcess{
+        ntdll, "NtQueryInformationProcess"};
 
     // Only the exit prompt needs the shell: loading it with the program would
     // cost every start-up shell32 and what it pulls in.
@@ -229,6 +231,11 @@ BOOL WindowsOs::IsWow64Process(HANDLE process, BOOL* wow64) {
     return CallOptional(bound_->isWow64Process, process, wow64);
 }
 
+BOOL WindowsOs::ReadProcessMemory(HANDLE process, LPCVOID address, LPVOID buffer, SIZE_T size,
+                                  SIZE_T* bytesRead) {
+    return ::ReadProcessMemory(process, address, buffer, size, bytesRead);
+}
+
 BOOL WindowsOs::CreateProcessA(LPCSTR application, LPSTR commandLine, BOOL inheritHandles,
                                DWORD flags, LPCSTR directory, STARTUPINFOA* startup,
                                PROCESS_INFORMATION* information) {
@@ -270,6 +277,17 @@ LONG WindowsOs::NtQuerySystemInformation(ULONG infoClass, PVOID buffer, ULONG le
 
 ULONG WindowsOs::RtlNtStatusToDosError(LONG status) {
     return bound_->statusToError.Get(*this)(status);
+}
+
+LONG WindowsOs::NtQueryInformationProcess(HANDLE process, ULONG infoClass, PVOID buffer,
+                                          ULONG length, ULONG* returnLength) {
+    // The module list can do without it: it is then read through PSAPI.DLL.
+    constexpr LONG kStatusProcedureNotFound = static_cast<LONG>(0xC000007A);
+    auto query = bound_->queryProcess.TryGet();
+    if (query == nullptr) {
+        return kStatusProcedureNotFound;
+    }
+    return query(process, infoClass, buffer, length, returnLength);
 }
 
 BOOL WindowsOs::EnumProcesses(DWORD* ids, DWORD bytes, DWORD* bytesReturned) {

@@ -43,6 +43,8 @@ public:
     void GetSystemInfo(SYSTEM_INFO* info) override;
     void GetNativeSystemInfo(SYSTEM_INFO* info) override;
     BOOL IsWow64Process(HANDLE process, BOOL* wow64) override;
+    BOOL ReadProcessMemory(HANDLE process, LPCVOID address, LPVOID buffer, SIZE_T size,
+                           SIZE_T* bytesRead) override;
     BOOL CreateProcessA(LPCSTR application, LPSTR commandLine, BOOL inheritHandles, DWORD flags,
                         LPCSTR directory, STARTUPINFOA* startup,
                         PROCESS_INFORMATION* information) override;
@@ -59,6 +61,8 @@ public:
     LONG NtQuerySystemInformation(ULONG infoClass, PVOID buffer, ULONG length,
                                   ULONG* returnLength) override;
     ULONG RtlNtStatusToDosError(LONG status) override;
+    LONG NtQueryInformationProcess(HANDLE process, ULONG infoClass, PVOID buffer, ULONG length,
+                                   ULONG* returnLength) override;
 
     BOOL EnumProcesses(DWORD* ids, DWORD bytes, DWORD* bytesReturned) override;
     BOOL EnumProcessModules(HANDLE process, HMODULE* modules, DWORD bytes,

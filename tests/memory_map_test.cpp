@@ -102,7 +102,15 @@ TEST_F(RegionWalkTest, FullMapLinesWithPathsOfTheInspectedProcess) {
     EXPECT_EQ(lines[5], "1000 0000 - 1000 0FFF\t1 pp\tCOMMIT\tIMAGE\tREADONLY\tC:\\Apps\\lib.dll");
     EXPECT_EQ(lines[6], "1000 1000 - 7FFE FFFF\t458735 pp\tFREE");
     EXPECT_EQ(map.freePages, 16 + 0xFBFF + 458735);
-    // The module list is asked for once; paths only at its bases.
+    // The paths come from one walk of the inspected process's loader list.
+    EXPECT_EQ(os.calls["NtQueryInformationProcess"], 1);
+    EXPECT_EQ(os.calls["GetModuleFileNameExA"], 0);
+
+    // Where it cannot be walked, the module list is asked for once and the paths
+    // only at its bases: the same map.
+    os.ResetCounts();
+    os.processes[8].loader = fake::LoaderState::Absent;
+    EXPECT_EQ(WalkRegions(os, process, MapKind::AllRegions).text, map.text);
     EXPECT_EQ(os.calls[fake::kModuleListCall], 1);
     EXPECT_EQ(os.calls["GetModuleFileNameExA"], 2);
 
@@ -258,8 +266,10 @@ TEST(RegionWalk, A64BitProcessIsWalkedUpToTheHighestApplicationAddress) {
     EXPECT_EQ(os.enumModulesFilters, std::vector<DWORD>{}); // its own 64-bit list
     os.CloseHandle(process);
 
-    // The same regions in a 32-bit process: the 2 GB walk, the 32-bit module list.
+    // The same regions in a 32-bit process: the 2 GB walk, and where its loader's list
+    // cannot be walked, PSAPI.DLL's 32-bit module list.
     big.is64Bit = false;
+    big.loader = fake::LoaderState::Absent;
     big.regions = {fake::Region(0, 0x10000, kFree),
                    fake::Region(0x10000, 0x7FFF0000, kReserve, MEM_PRIVATE),
                    fake::Region(0x80000000, 0x10000, kFree)};

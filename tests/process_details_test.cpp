@@ -191,7 +191,7 @@ TEST_F(DetailsTest, AFailedSelectionLeavesNothingOfThePreviousProcess) {
          "Error: 5(&H5): Access denied.",
          {"Page Faults: ", "Working Set Size: ", "Page File Usage: "}},
         {"its modules cannot be listed",
-         [](fake::FakeOs& os) { os.Fail(fake::kModuleListCall, ERROR_PARTIAL_COPY); },
+         [](fake::FakeOs& os) { os.processes[500].modulesError = ERROR_PARTIAL_COPY; },
          "Error: 299(&H12B): ",
          {"Page Faults: 12", "Working Set Size: 4,096", "Page File Usage: 8,192"}},
     };
@@ -199,6 +199,7 @@ TEST_F(DetailsTest, AFailedSelectionLeavesNothingOfThePreviousProcess) {
         SCOPED_TRACE(c.what);
         os.ClearFailures();
         os.processes[500].openError = 0;
+        os.processes[500].modulesError = 0;
         Select(MainControl::lstProcesses, RowOf(412));
         Select(MainControl::lstModules, 1); // lib.dll: its path, its version line, its mark
         ASSERT_NE(Text(MainControl::txtVersionInfo), "");

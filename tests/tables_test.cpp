@@ -61,6 +61,7 @@ TEST_F(ModuleTableTest, SortedBySignedBaseWithZeroHandles) {
 TEST_F(ModuleTableTest, FailedInformationQueryShowsZerosNotThePreviousModule) {
     HANDLE process = Open({{0x00400000, 0x1A000, "app.exe", "C:\\app.exe"},
                            {0x10000000, 0x3000, "lib.dll", "C:\\lib.dll"}});
+    os.processes[8].loader = fake::LoaderState::Absent; // PSAPI.DLL's calls, then
     os.Fail("GetModuleInformation", ERROR_ACCESS_DENIED, 2);
     auto listing = ReadModules(os, process);
     ASSERT_TRUE(listing.succeeded);
@@ -86,14 +87,82 @@ TEST_F(ModuleTableTest, ByteTotalPastFourGigabytes) {
     os.CloseHandle(process);
 }
 
-TEST_F(ModuleTableTest, FailedEnumerationReportsItsError) {
-    HANDLE process = Open({{0x00400000, 0x1A000, "app.exe", "C:\\app.exe"}});
-    os.Fail(fake::kModuleListCall, ERROR_PARTIAL_COPY);
-    auto listing = ReadModules(os, process);
-    EXPECT_FALSE(listing.succeeded);
-    EXPECT_EQ(listing.error, static_cast<DWORD>(ERROR_PARTIAL_COPY));
-    EXPECT_EQ(os.calls["GetModuleBaseNameA"], 0);
-    os.CloseHandle(process);
+// One walk of the loader's list gives the rows PSAPI.DLL's calls give for the same
+// list, in the layout of the process's width; where the walk gives up, those calls
+// run, and their failure is the one reported.
+TEST(LoaderList, GivesTheRowsOfPsapisCallsOrLeavesThemToRun) {
+    std::string cyrillic; // 260 bytes: the buffer's end falls inside a letter
+    for (int k = 0; k < 130; ++k) {
+        cyrillic += "п";
+    }
+    const std::vector<fake::Module> modules{
+        {0x00400000, 0x1A000, "app.exe", "C:\\Apps\\app.exe"},
+        {0x80001000, 0x2000, "high.dll", "C:\\Windows\\high.dll"},
+        {0x10000000, 0x3000, "Ωmega测试.dll", "C:\\Папка\\Ωmega测试.dll"},
+        {0x20000000, 0x1000, std::string(300, 'n'), "C:\\" + cyrillic},
+        {0x30000000, 0x4000, "renamed.dll", "C:\\x\\RENAMED.DLL"},
+        {0x40000000, 0x1000, "", ""}};
+    bool wide = sys::kEditionWidth == AddressWidth::Bits64;
+    struct Case {
+        const char* what;
+        bool is64Bit; // the 32-bit edition sees such a list only on 32-bit Windows
+        fake::LoaderState loader;
+        int failingRead; // 0: none
+        bool walked;
+        bool underWow64 = false; // this program, on 64-bit Windows
+    };
+    const Case cases[] = {
+        {"a 32-bit list", false, fake::LoaderState::Ready, 0, true},
+        {"a 64-bit list", true, fake::LoaderState::Ready, 0, true},
+        {"no loader data", false, fake::LoaderState::Absent, 0, false},
+        {"a loader not yet initialised", false, fake::LoaderState::Starting, 0, false},
+        {"a list that loops", false, fake::LoaderState::Looping, 0, false},
+        {"a read that fails in the middle", false, fake::LoaderState::Ready, 6, false},
+        {"a 64-bit list from under WOW64", true, fake::LoaderState::Ready, 0, wide, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        auto script = [&](fake::FakeOs& os, fake::LoaderState loader) {
+            os.processes[8].modules = modules;
+            for (fake::Module& module : os.processes[8].modules) {
+                module.base += c.is64Bit && wide ? 0x7FF800000000ull : 0;
+            }
+            os.processes[8].is64Bit = c.is64Bit;
+            os.processes[8].loader = loader;
+            if (c.underWow64) {
+                os.nativeArchitecture = PROCESSOR_ARCHITECTURE_AMD64;
+                os.selfWow64 = !wide;
+            }
+            return os.OpenProcess(0x410, FALSE, 8);
+        };
+        fake::FakeOs psapi;
+        auto expected = ReadModules(psapi, script(psapi, fake::LoaderState::Absent)).table;
+        fake::FakeOs os;
+        HANDLE process = script(os, c.loader);
+        if (c.failingRead != 0) {
+            os.Fail("ReadProcessMemory", ERROR_PARTIAL_COPY, c.failingRead);
+        }
+        auto listing = ReadModules(os, process);
+        ASSERT_TRUE(listing.succeeded);
+        EXPECT_EQ(main_window::ModuleLines(listing.table, kEnglish),
+                  main_window::ModuleLines(expected, kEnglish));
+        EXPECT_EQ(listing.table.sModulePaths, expected.sModulePaths);
+        EXPECT_EQ(main_window::ModulesCaption(listing.table, kEnglish),
+                  main_window::ModulesCaption(expected, kEnglish));
+        EXPECT_EQ(os.calls["GetModuleBaseNameA"], c.walked ? 0 : 6);
+        if (c.walked) {
+            // One pass: the PEB's pointer and the loader data, then six entries, five
+            // full names and the two base names that lie outside them.
+            EXPECT_EQ(os.calls["ReadProcessMemory"], 2 + 6 + 5 + 2);
+        }
+
+        os.ResetCounts();
+        os.Fail(fake::kModuleListCall, ERROR_PARTIAL_COPY);
+        auto failed = ReadModules(os, process);
+        EXPECT_EQ(failed.succeeded, c.walked);
+        EXPECT_EQ(failed.error, c.walked ? 0u : static_cast<DWORD>(ERROR_PARTIAL_COPY));
+        os.CloseHandle(process);
+    }
 }
 
 TEST(ModuleLine, Texts) {
@@ -276,6 +345,7 @@ Enumerated EnumerateProcesses(int count) {
 
 Enumerated EnumerateModules(int count) {
     fake::FakeOs os;
+    os.processes[8].loader = fake::LoaderState::Absent; // listed through PSAPI.DLL
     std::vector<fake::Module>& modules = os.processes[8].modules;
     for (int i = 0; i < count; ++i) {
         modules.push_back({0x10000000u + i * 0x10000u, 0x1000, "m.dll", "C:\\m.dll"});

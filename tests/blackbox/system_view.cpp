@@ -126,17 +126,23 @@ std::vector<LinuxMapping> ParsedMappings(const std::string& maps) {
 
 std::vector<ModuleFacts> ModulesOf(HANDLE process) {
     std::vector<HMODULE> modules(512);
-    DWORD bytes = 0;
-    if (!::EnumProcessModules(process, modules.data(),
-                              static_cast<DWORD>(modules.size() * sizeof(HMODULE)), &bytes)) {
-        throw std::runtime_error("EnumProcessModules failed: error " +
-                                 std::to_string(::GetLastError()));
+    for (DWORD bytes = 0;; modules.resize(bytes / sizeof(HMODULE) + 64)) {
+        auto capacity = static_cast<DWORD>(modules.size() * sizeof(HMODULE));
+        if (!::EnumProcessModules(process, modules.data(), capacity, &bytes)) {
+            throw std::runtime_error("EnumProcessModules failed: error " +
+                                     std::to_string(::GetLastError()));
+        }
+        if (bytes <= capacity) {
+            modules.resize(bytes / sizeof(HMODULE));
+            break;
+        }
     }
-    modules.resize(std::min<size_t>(modules.size(), bytes / sizeof(HMODULE)));
     std::vector<ModuleFacts> facts;
     for (HMODULE module : modules) {
+        MODULEINFO info{};
+        ::GetModuleInformation(process, module, &info, sizeof info);
         facts.push_back({BaseName(process, module), FileName(process, module),
-                         reinterpret_cast<uintptr_t>(module)});
+                         reinterpret_cast<uintptr_t>(module), info.SizeOfImage});
     }
     return facts;
 }

@@ -16,8 +16,10 @@ struct ModuleFacts {
     std::string name;
     std::string path;
     uintptr_t base;
+    uint32_t size;
 };
 
+// Through PSAPI.DLL's calls, in the order the system lists them.
 std::vector<ModuleFacts> ModulesOf(HANDLE process);
 std::string MainModulePath(HANDLE process);
 

@@ -1,6 +1,8 @@
 // The black-box test program. Its modes:
-//   velmora_blackbox_tests --viewer=PATH [--viewer64=PATH] [gtest flags]   the tests
-//     (--viewer64: the 64-bit edition, for the 32-bit one's hand-over under WOW64)
+//   velmora_blackbox_tests --viewer=PATH [--viewer64=PATH] [--modules-helper=PATH]
+//                          [gtest flags]                 the tests
+//     (--viewer64: the 64-bit edition, for the 32-bit one's hand-over under WOW64;
+//      --modules-helper: the benchmark's helper that loads many modules)
 //   velmora_blackbox_tests --viewer=PATH --pose          poses windows for screenshots
 //   velmora_blackbox_tests --helper                      the helper process the tests inspect
 
@@ -16,7 +18,16 @@ namespace {
 
 constexpr char kViewerOption[] = "--viewer=";
 constexpr char kViewer64Option[] = "--viewer64=";
+constexpr char kModulesHelperOption[] = "--modules-helper=";
 constexpr char kPoseFlag[] = "--pose";
+
+bool TakeOption(const char* argument, const char* option, void (*set)(const std::string&)) {
+    if (std::strncmp(argument, option, std::strlen(option)) != 0) {
+        return false;
+    }
+    set(argument + std::strlen(option));
+    return true;
+}
 
 } // namespace
 
@@ -27,12 +38,10 @@ int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv); // leaves only the arguments it does not know
     bool pose = false;
     for (int i = 1; i < argc; ++i) {
-        if (std::strncmp(argv[i], kViewerOption, std::strlen(kViewerOption)) == 0) {
-            blackbox::SetViewerPath(argv[i] + std::strlen(kViewerOption));
-        } else if (std::strncmp(argv[i], kViewer64Option, std::strlen(kViewer64Option)) == 0) {
-            blackbox::SetViewer64Path(argv[i] + std::strlen(kViewer64Option));
-        } else if (std::strcmp(argv[i], kPoseFlag) == 0) {
-            pose = true;
+        if (!TakeOption(argv[i], kViewerOption, blackbox::SetViewerPath) &&
+            !TakeOption(argv[i], kViewer64Option, blackbox::SetViewer64Path) &&
+            !TakeOption(argv[i], kModulesHelperOption, blackbox::SetModulesHelperPath)) {
+            pose = pose || std::strcmp(argv[i], kPoseFlag) == 0;
         }
     }
     return pose ? blackbox::RunPose() : RUN_ALL_TESTS();

@@ -7,6 +7,7 @@
 #include "tests/kit/window_reading.h"
 
 #include <algorithm>
+#include <array>
 #include <stdexcept>
 
 namespace blackbox {
@@ -15,14 +16,13 @@ using main_window::MainControl;
 
 namespace {
 
-std::string& StoredViewerPath() {
-    static std::string path;
-    return path;
-}
+// The programs the command line names: the viewer, the 64-bit edition, the helper
+// with many modules.
+enum GivenProgram : size_t { kViewer, kViewer64, kModulesHelper, kGivenPrograms };
 
-std::string& StoredViewer64Path() {
-    static std::string path;
-    return path;
+std::string& StoredPath(GivenProgram program) {
+    static std::array<std::string, kGivenPrograms> paths;
+    return paths[program];
 }
 
 bool Running(HANDLE process) { return ::WaitForSingleObject(process, 0) == WAIT_TIMEOUT; }
@@ -36,13 +36,19 @@ void SelectListRow(HWND list, int row) {
 
 } // namespace
 
-void SetViewerPath(const std::string& path) { StoredViewerPath() = WindowsPath(path); }
+void SetViewerPath(const std::string& path) { StoredPath(kViewer) = WindowsPath(path); }
 
-const std::string& ViewerPath() { return StoredViewerPath(); }
+const std::string& ViewerPath() { return StoredPath(kViewer); }
 
-void SetViewer64Path(const std::string& path) { StoredViewer64Path() = WindowsPath(path); }
+void SetViewer64Path(const std::string& path) { StoredPath(kViewer64) = WindowsPath(path); }
 
-const std::string& Viewer64Path() { return StoredViewer64Path(); }
+const std::string& Viewer64Path() { return StoredPath(kViewer64); }
+
+void SetModulesHelperPath(const std::string& path) {
+    StoredPath(kModulesHelper) = WindowsPath(path);
+}
+
+const std::string& ModulesHelperPath() { return StoredPath(kModulesHelper); }
 
 ViewerSession::ViewerSession(const std::string& exePath, const std::string& currentFolder) {
     if (exePath.empty()) {

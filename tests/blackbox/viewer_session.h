@@ -24,6 +24,10 @@ const std::string& ViewerPath();
 // The 64-bit edition the 32-bit one hands over to (empty when not given).
 void SetViewer64Path(const std::string& path);
 const std::string& Viewer64Path();
+// The benchmark's helper that loads many copies of one DLL from the "modules" folder
+// beside it (empty when not given).
+void SetModulesHelperPath(const std::string& path);
+const std::string& ModulesHelperPath();
 
 class ViewerSession {
 public:

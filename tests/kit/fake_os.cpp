@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <stdexcept>
 
 namespace fake {
 
@@ -30,11 +31,71 @@ FakeOs::FakeOs() {
     messages[1813] = "The specified resource type cannot be found in the image file.\r\n";
 }
 
+const std::set<std::string>& KnownCalls() {
+    static const std::set<std::string> known{"AdjustTokenPrivileges",
+                                             "CloseClipboard",
+                                             "CloseHandle",
+                                             "CreateProcessA",
+                                             "CreateToolhelp32Snapshot",
+                                             "EmptyClipboard",
+                                             "EnumProcessModules",
+                                             "EnumProcessModulesEx",
+                                             "EnumProcesses",
+                                             "FileTimeToLocalFileTime",
+                                             "FileTimeToSystemTime",
+                                             "FormatMessageA",
+                                             "GetDateFormatA",
+                                             "GetFileAttributesExA",
+                                             "GetFileVersionInfoA",
+                                             "GetFileVersionInfoSizeA",
+                                             "GetLocaleInfoA",
+                                             "GetModuleBaseNameA",
+                                             "GetModuleFileNameA",
+                                             "GetModuleFileNameExA",
+                                             "GetModuleInformation",
+                                             "GetNativeSystemInfo",
+                                             "GetPriorityClass",
+                                             "GetProcessMemoryInfo",
+                                             "GetSystemInfo",
+                                             "GetTimeFormatA",
+                                             "GlobalAlloc",
+                                             "GlobalFree",
+                                             "GlobalLock",
+                                             "GlobalUnlock",
+                                             "IsWow64Process",
+                                             "LookupPrivilegeValueA",
+                                             "MessageBoxA",
+                                             "NtQueryInformationProcess",
+                                             "NtQuerySystemInformation",
+                                             "OpenClipboard",
+                                             "OpenProcess",
+                                             "OpenProcessToken",
+                                             "Process32First",
+                                             "Process32Next",
+                                             "QueryFullProcessImageNameA",
+                                             "ReadProcessMemory",
+                                             "SendMessageA",
+                                             "SetClipboardData",
+                                             "ShellExecuteA",
+                                             "VerQueryValueA",
+                                             "VirtualQueryEx"};
+    return known;
+}
+
+// A misspelt name would script nothing, and the test would pass on a fault.
+void FakeOs::RefuseUnknown(const std::string& call) {
+    if (KnownCalls().count(call) == 0) {
+        throw std::invalid_argument("the fake system has no call named " + call);
+    }
+}
+
 void FakeOs::Fail(const std::string& call, DWORD error, int onCall) {
+    RefuseUnknown(call);
     failures_.insert({call, Failure{error, onCall}});
 }
 
 void FakeOs::Before(const std::string& call, std::function<void()> action) {
+    RefuseUnknown(call);
     before_[call] = std::move(action);
 }
 
@@ -51,6 +112,7 @@ void FakeOs::ResetCounts() {
 }
 
 bool FakeOs::Enter(const std::string& call) {
+    RefuseUnknown(call);
     int number = ++calls[call];
     auto action = before_.find(call);
     if (action != before_.end()) {
@@ -397,6 +459,30 @@ BOOL FakeOs::IsWow64Process(HANDLE handle, BOOL* wow64) {
     return TRUE;
 }
 
+BOOL FakeOs::ReadProcessMemory(HANDLE handle, LPCVOID address, LPVOID buffer, SIZE_T size,
+                               SIZE_T* bytesRead) {
+    if (bytesRead != nullptr) {
+        *bytesRead = 0;
+    }
+    if (Enter("ReadProcessMemory")) {
+        return FALSE;
+    }
+    Process* process = ReadableProcessOf(handle);
+    if (process == nullptr) {
+        return FALSE;
+    }
+    auto loader = loaders_.find(openHandles_[handle]);
+    if (process->modulesError != 0 || loader == loaders_.end() ||
+        !loader->second.Read(AsAddress(address), buffer, size)) {
+        lastError_ = ERROR_PARTIAL_COPY;
+        return FALSE;
+    }
+    if (bytesRead != nullptr) {
+        *bytesRead = size;
+    }
+    return TRUE;
+}
+
 BOOL FakeOs::CreateProcessA(LPCSTR application, LPSTR commandLine, BOOL, DWORD, LPCSTR directory,
                             STARTUPINFOA* startup, PROCESS_INFORMATION* information) {
     int show = startup != nullptr && (startup->dwFlags & STARTF_USESHOWWINDOW) != 0
@@ -578,6 +664,63 @@ ULONG FakeOs::RtlNtStatusToDosError(LONG status) {
     default:
         return ERROR_MR_MID_NOT_FOUND;
     }
+}
+
+// The basic information names the PEB of the caller's own width; a WOW64 process's
+// 32-bit one is asked for apart, as the 64-bit edition does.
+LONG FakeOs::NtQueryInformationProcess(HANDLE handle, ULONG infoClass, PVOID buffer, ULONG length,
+                                       ULONG* returnLength) {
+    if (Enter("NtQueryInformationProcess")) {
+        return static_cast<LONG>(kScriptedStatus | lastError_);
+    }
+    Process* process = ProcessOf(handle);
+    if (process == nullptr) {
+        return static_cast<LONG>(0xC0000008); // STATUS_INVALID_HANDLE
+    }
+    constexpr bool kWideBuild = sizeof(void*) == 8;
+    bool wide = kWideBuild && process->is64Bit;
+    uint64_t peb = LoaderOf(openHandles_[handle], *process).Peb();
+    if (infoClass == sys::kProcessBasicInformation &&
+        length == sizeof(sys::ProcessBasicInformation)) {
+        auto* basic = static_cast<sys::ProcessBasicInformation*>(buffer);
+        *basic = sys::ProcessBasicInformation{};
+        // A WOW64 process's 64-bit PEB, which lists the WOW64 layer, is not scripted.
+        uint64_t own = wide == kWideBuild ? peb : 0x7FFDF000;
+        basic->pebBaseAddress = reinterpret_cast<PVOID>(static_cast<uintptr_t>(own));
+    } else if (infoClass == sys::kProcessWow64Information && length == sizeof(ULONG_PTR)) {
+        *static_cast<ULONG_PTR*>(buffer) = kWideBuild && !wide ? static_cast<ULONG_PTR>(peb) : 0;
+    } else {
+        return static_cast<LONG>(0xC0000004); // STATUS_INFO_LENGTH_MISMATCH
+    }
+    if (returnLength != nullptr) {
+        *returnLength = length;
+    }
+    return 0;
+}
+
+const LoaderImage& FakeOs::LoaderOf(DWORD pid, const Process& process) {
+    std::vector<LoaderModule> listed;
+    LoaderState state = process.loader;
+    std::vector<uint64_t> order = process.moduleHandles;
+    if (order.empty()) {
+        for (const Module& module : process.modules) {
+            order.push_back(module.base);
+        }
+    }
+    std::map<uint64_t, const Module*> byBase;
+    for (const Module& module : process.modules) {
+        byBase.emplace(PointerWide(module.base), &module);
+    }
+    for (uint64_t handle : order) {
+        auto named = byBase.find(PointerWide(handle));
+        if (handle == 0 || named == byBase.end()) {
+            state = LoaderState::Absent;
+            break;
+        }
+        const Module& module = *named->second;
+        listed.push_back({module.base, module.size, module.name, module.path});
+    }
+    return loaders_[pid] = LoaderImage(listed, sizeof(void*) == 8 && process.is64Bit, state);
 }
 
 BOOL FakeOs::QueryFullProcessImageNameA(HANDLE handle, DWORD, LPSTR buffer, DWORD* size) {

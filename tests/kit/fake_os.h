@@ -4,6 +4,7 @@
 // code, and read back what the program asked for.
 
 #include "system/os.h"
+#include "tests/kit/fake_loader.h"
 
 #include <cstdint>
 #include <deque>
@@ -33,8 +34,12 @@ struct Process {
     // entry is a zero handle. Taken from `modules` when left empty.
     std::vector<uint64_t> moduleHandles;
     // Non-zero: EnumProcessModules fails with this code, as it does for a 64-bit
-    // process asked from a 32-bit one.
+    // process asked from a 32-bit one; its loader's memory cannot be read either.
     DWORD modulesError = 0;
+    // The loader's list that ReadProcessMemory serves: `modules`, in the order of
+    // `moduleHandles` where they are given. A handle that names no module (a zero
+    // one) has no loader entry, so such a process's PEB names no loader data.
+    LoaderState loader = LoaderState::Ready;
     // What QueryFullProcessImageNameA reports; it fails while this is empty.
     std::string imagePath;
     // Where openError refuses the open for query and memory read: the open with
@@ -135,7 +140,8 @@ public:
     bool selfWow64 = false; // what IsWow64Process says of this program itself
 
     // Makes the named call fail with `error`: every call, or only call number
-    // `onCall` (counted from 1 since the last ResetCounts).
+    // `onCall` (counted from 1 since the last ResetCounts). A name the fake does not
+    // answer to throws std::invalid_argument, as Before does.
     void Fail(const std::string& call, DWORD error, int onCall = 0);
     void ClearFailures() { failures_.clear(); }
     // Runs before every call of that name, to change the system mid-operation.
@@ -197,6 +203,8 @@ public:
     void GetSystemInfo(SYSTEM_INFO* info) override;
     void GetNativeSystemInfo(SYSTEM_INFO* info) override;
     BOOL IsWow64Process(HANDLE process, BOOL* wow64) override;
+    BOOL ReadProcessMemory(HANDLE process, LPCVOID address, LPVOID buffer, SIZE_T size,
+                           SIZE_T* bytesRead) override;
     BOOL CreateProcessA(LPCSTR application, LPSTR commandLine, BOOL inheritHandles, DWORD flags,
                         LPCSTR directory, STARTUPINFOA* startup,
                         PROCESS_INFORMATION* information) override;
@@ -212,6 +220,8 @@ public:
     LONG NtQuerySystemInformation(ULONG infoClass, PVOID buffer, ULONG length,
                                   ULONG* returnLength) override;
     ULONG RtlNtStatusToDosError(LONG status) override;
+    LONG NtQueryInformationProcess(HANDLE process, ULONG infoClass, PVOID buffer, ULONG length,
+                                   ULONG* returnLength) override;
 
     BOOL EnumProcesses(DWORD* ids, DWORD bytes, DWORD* bytesReturned) override;
     BOOL EnumProcessModules(HANDLE process, HMODULE* modules, DWORD bytes,
@@ -279,7 +289,12 @@ private:
     DWORD CopyModuleText(const char* call, HANDLE process, HMODULE module,
                          std::string Module::*text, LPSTR buffer, DWORD size);
 
+    // The loader's memory of a process, laid out anew by each query of its PEB.
+    const LoaderImage& LoaderOf(DWORD pid, const Process& process);
+    static void RefuseUnknown(const std::string& call);
+
     DWORD lastError_ = 0;
+    std::map<DWORD, LoaderImage> loaders_;
     std::multimap<std::string, Failure> failures_;
     std::map<std::string, std::function<void()>> before_;
     std::map<HANDLE, DWORD> openHandles_; // handle -> pid
@@ -305,6 +320,9 @@ Process MakeProcess(const std::string& name, const std::string& path,
 // A process whose modules cannot be listed, as a 64-bit process is to a 32-bit
 // program: only its image path and its counters can be had.
 Process MakeProcessWithoutModules(const std::string& imagePath, DWORD modulesError);
+
+// Every call the fake answers to, by the name Fail and Before take.
+const std::set<std::string>& KnownCalls();
 
 MEMORY_BASIC_INFORMATION Region(uint64_t base, uint64_t size, DWORD state, DWORD type = 0,
                                 DWORD protect = 0);

@@ -112,6 +112,14 @@ public:
                               DWORD size) override {
         return next_.GetModuleInformation(process, module, info, size);
     }
+    BOOL ReadProcessMemory(HANDLE process, LPCVOID address, LPVOID buffer, SIZE_T size,
+                           SIZE_T* bytesRead) override {
+        return next_.ReadProcessMemory(process, address, buffer, size, bytesRead);
+    }
+    LONG NtQueryInformationProcess(HANDLE process, ULONG infoClass, PVOID buffer, ULONG length,
+                                   ULONG* returnLength) override {
+        return next_.NtQueryInformationProcess(process, infoClass, buffer, length, returnLength);
+    }
     BOOL GetProcessMemoryInfo(HANDLE process, PROCESS_MEMORY_COUNTERS* counters,
                               DWORD size) override {
         return next_.GetProcessMemoryInfo(process, counters, size);
