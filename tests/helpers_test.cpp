@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
 #include <string>
 
 using basEnumProcs::GetErrorText;
@@ -215,3 +216,13 @@ TEST(HandOver, OnlyThe32BitEditionTriesIt) {
 }
 
 } // namespace
+
+// A misspelt call name would script nothing, and its test would pass on the fault it names.
+TEST(FakeSystem, RefusesAFaultOrHookForACallItDoesNotKnow) {
+    fake::FakeOs os;
+    EXPECT_THROW(os.Fail("GetModuleBaseName", ERROR_ACCESS_DENIED), std::invalid_argument);
+    EXPECT_THROW(os.Before("ReadProcessMemmory", [] {}), std::invalid_argument);
+    for (const std::string& call : fake::KnownCalls()) {
+        EXPECT_NO_THROW(os.Fail(call, ERROR_ACCESS_DENIED)) << call;
+    }
+}

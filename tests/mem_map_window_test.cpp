@@ -44,7 +44,13 @@ protected:
 // The map itself, its caption and its free total are the fault sweep's baseline;
 // here what the box does with it: tab stops for the columns, and the focus.
 TEST_F(MemMapWindowTest, FullMapInTabbedColumnsWithTheFocusInTheBox) {
+    ::SetCursor(::LoadCursorA(nullptr, IDC_ARROW));
+    HCURSOR during = nullptr;
+    os.Before("VirtualQueryEx", [&] { during = ::GetCursor(); });
     form->cmdMap_Click();
+    // The hourglass while the regions are walked, the cursor from before once they are.
+    EXPECT_EQ(during, ::LoadCursorA(nullptr, IDC_WAIT));
+    EXPECT_EQ(::GetCursor(), ::LoadCursorA(nullptr, IDC_ARROW));
     EXPECT_EQ(Caption(), "Memory Map: app.exe");
     EXPECT_EQ(::GetFocus(), form->Control(MapControl::txtMemMap));
     EXPECT_EQ(os.calls["SendMessageA"], 1); // the tab stops, through the system layer

@@ -159,7 +159,13 @@ LABELED_TEST_F("dpi", DetailsTest, TheWidestRowOfAListScrollsIntoView) {
 }
 
 TEST_F(DetailsTest, SelectingAProcessShowsPathCountersAndModules) {
+    ::SetCursor(::LoadCursorA(nullptr, IDC_ARROW));
+    HCURSOR during = nullptr;
+    os.Before("ReadProcessMemory", [&] { during = ::GetCursor(); });
     Select(MainControl::lstProcesses, RowOf(412));
+    // The hourglass while its modules are read, the cursor from before once they are.
+    EXPECT_EQ(during, ::LoadCursorA(nullptr, IDC_WAIT));
+    EXPECT_EQ(::GetCursor(), ::LoadCursorA(nullptr, IDC_ARROW));
     EXPECT_EQ(Text(MainControl::txtStatus), "C:\\Apps\\editor.exe");
     EXPECT_EQ(Text(MainControl::lblPageFaults), "Page Faults: ");
     EXPECT_EQ(Text(MainControl::lblWorkingSet), "Working Set Size: 1,234,567");

@@ -50,6 +50,16 @@ TEST(ProcessSnapshot, SpecialIdsNamedWhenTheyCannotBeOpened) {
     EXPECT_EQ(snapshot.sProcPaths, snapshot.sProcNames);
     EXPECT_EQ(snapshot.sProcPriority, (std::vector<std::string>{"", "", "", ""}));
     EXPECT_EQ(os.opened, 0);
+
+    // Since Windows 10 ids 2 and 28 may be any process: the system's snapshot names it,
+    // and no special name is shown as its name or its path. Id 0 stays the Idle Process.
+    os.processes[0].exeName = "[System Process]";
+    os.processes[2].exeName = "smss.exe";
+    os.processes[28].exeName = "fontdrvhost.exe";
+    snapshot = TakeProcessSnapshot(os);
+    EXPECT_EQ(snapshot.sProcNames,
+              (std::vector<std::string>{"Idle Process", "smss.exe", "", "fontdrvhost.exe"}));
+    EXPECT_EQ(snapshot.sProcPaths, (std::vector<std::string>{"Idle Process", "", "", ""}));
 }
 
 TEST(ProcessSnapshot, ASpecialIdThatOpensShowsItsRealModule) {
