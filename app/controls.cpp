@@ -88,7 +88,10 @@ int WidestRowExtent(HWND list, const std::vector<std::string>& rows) {
     if (rows.empty()) {
         return 0;
     }
-    sys::WindowDc dc(list);
+    // A memory DC measures in the list's font as its own DC would, without asking
+    // the window system for the list's visible region, which under Wine costs a
+    // round trip to its server on every fill.
+    sys::MemoryDc dc(nullptr);
     auto font = reinterpret_cast<HFONT>(::SendMessageA(list, WM_GETFONT, 0, 0));
     sys::SelectedObject selected(dc.Get(), font);
     // The widths of all 256 characters at once: a text extent asked of GDI for each
@@ -117,8 +120,12 @@ int WidestRowExtent(HWND list, const std::vector<std::string>& rows) {
     return widest + metrics.tmAveCharWidth;
 }
 
+// Most refreshes measure the extent the list already has: its scroll bar is then
+// left alone.
 void SetHorizontalExtent(HWND list, int extent) {
-    ::SendMessageA(list, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(extent), 0);
+    if (::SendMessageA(list, LB_GETHORIZONTALEXTENT, 0, 0) != extent) {
+        ::SendMessageA(list, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(extent), 0);
+    }
 }
 
 } // namespace
@@ -243,7 +250,33 @@ void ReserveListRows(HWND list, const std::vector<std::string>& rows) {
     ::SendMessageA(list, LB_INITSTORAGE, rows.size(), bytes);
 }
 
+namespace {
+
+bool HoldsRows(HWND list, const std::vector<std::string>& rows) {
+    if (RowCount(list) != static_cast<int>(rows.size())) {
+        return false;
+    }
+    for (size_t row = 0; row < rows.size(); ++row) {
+        if (RowText(list, static_cast<int>(row)) != rows[row]) {
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+// Showing a list again after a fill costs more than the fill itself (under Wine a
+// few milliseconds for ten rows), and most refreshes fill the lists with the rows
+// they already show: such a list is only put back as a fill leaves it, at its top,
+// scrolled to its left, with no row selected.
 void ReplaceListRows(HWND list, const std::vector<std::string>& rows) {
+    if (HoldsRows(list, rows)) {
+        ::SendMessageA(list, LB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+        ::SendMessageA(list, LB_SETTOPINDEX, 0, 0);
+        ::SendMessageA(list, WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 0), 0);
+        return;
+    }
     ::SendMessageA(list, WM_SETREDRAW, FALSE, 0);
     ::SendMessageA(list, LB_RESETCONTENT, 0, 0);
     ReserveListRows(list, rows);

@@ -126,6 +126,13 @@ TEST_F(MainWindowTest, RefreshRebuildsTheListAndKeepsTheStatusText) {
     EXPECT_EQ(Text(MainControl::lblModules), "No modules");
     EXPECT_EQ(app::RowCount(Get(MainControl::lstModules)), 0);
     EXPECT_EQ(Text(MainControl::lblWorkingSet), "Working Set Size: ");
+
+    // One that finds the same processes leaves the list as a refill does.
+    Select(MainControl::lstProcesses, RowOf(1234));
+    Click(MainControl::cmdRefresh);
+    EXPECT_EQ(Rows(MainControl::lstProcesses).size(), 4u);
+    EXPECT_EQ(app::SelectedRow(Get(MainControl::lstProcesses)), -1);
+    EXPECT_EQ(::SendMessageA(Get(MainControl::lstProcesses), LB_GETTOPINDEX, 0, 0), 0);
 }
 
 TEST_F(MainWindowTest, EmptySnapshotShowsZeroAndLeavesTheFocus) {

@@ -10,7 +10,6 @@ namespace testkit {
 
 namespace {
 
-constexpr DWORD kReadyTimeoutMs = 60000;
 constexpr DWORD kExitTimeoutMs = 5000;
 constexpr DWORD kReadPollMs = 5;
 constexpr char kReady[] = "ready ";
@@ -75,7 +74,7 @@ int ServeAsHelper(const HelperLayout& layout) {
 HelperProcess::HelperProcess()
     : HelperProcess("\"" + OwnExePath() + "\" " + std::string(kHelperFlag)) {}
 
-HelperProcess::HelperProcess(const std::string& commandLine) {
+HelperProcess::HelperProcess(const std::string& commandLine, DWORD readyTimeoutMs) {
     Pipe input = InheritablePipe(true);
     Pipe output = InheritablePipe(false);
     STARTUPINFOA standardHandles{};
@@ -95,7 +94,7 @@ HelperProcess::HelperProcess(const std::string& commandLine) {
     // Our copies of the child's ends go now: its death must end the pipe for us.
     input.read.Reset();
     output.write.Reset();
-    std::string line = ReadLine(kReadyTimeoutMs);
+    std::string line = ReadLine(readyTimeoutMs);
     if (line.rfind(kReady, 0) != 0) {
         End(); // no destructor runs for a constructor that throws
         throw std::runtime_error(commandLine + " reported: " + line);

@@ -52,8 +52,8 @@ public:
     // This program again, with kHelperFlag: the known memory in place.
     HelperProcess();
     // Starts the command line and waits for its report; throws std::runtime_error
-    // unless it is ready.
-    explicit HelperProcess(const std::string& commandLine);
+    // unless it is ready in time.
+    explicit HelperProcess(const std::string& commandLine, DWORD readyTimeoutMs = 60000);
     ~HelperProcess();
     HelperProcess(const HelperProcess&) = delete;
     HelperProcess& operator=(const HelperProcess&) = delete;
