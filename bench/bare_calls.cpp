@@ -82,39 +82,45 @@ int BareRefresh() {
     return static_cast<int>(ids.size());
 }
 
-int BareSelection(DWORD processId) {
+namespace {
+
+// What a selection asks of the process before its modules: the open and the counters.
+// `listModules(process)` returns the module count.
+template <typename List> int SelectBare(DWORD processId, List listModules) {
     testkit::UniqueHandle owner(::OpenProcess(kQueryAccess, FALSE, processId));
-    HANDLE process = owner.Get();
-    if (process == nullptr) {
+    if (!owner) {
         return 0;
     }
     PROCESS_MEMORY_COUNTERS counters{};
-    ::GetProcessMemoryInfo(process, &counters, sizeof counters);
-    std::vector<HMODULE> modules =
-        Grown<HMODULE>([process](HMODULE* buffer, DWORD bytes, DWORD* needed) {
-            return ::EnumProcessModules(process, buffer, bytes, needed) != FALSE;
-        });
-    for (HMODULE module : modules) {
-        char name[260];
-        char path[260];
-        MODULEINFO info{};
-        ::GetModuleBaseNameA(process, module, name, sizeof name);
-        ::GetModuleFileNameExA(process, module, path, sizeof path);
-        ::GetModuleInformation(process, module, &info, sizeof info);
-    }
-    return static_cast<int>(modules.size());
+    ::GetProcessMemoryInfo(owner.Get(), &counters, sizeof counters);
+    return listModules(owner.Get());
+}
+
+} // namespace
+
+int BareSelection(DWORD processId) {
+    return SelectBare(processId, [](HANDLE process) {
+        std::vector<HMODULE> modules =
+            Grown<HMODULE>([process](HMODULE* buffer, DWORD bytes, DWORD* needed) {
+                return ::EnumProcessModules(process, buffer, bytes, needed) != FALSE;
+            });
+        for (HMODULE module : modules) {
+            char name[260];
+            char path[260];
+            MODULEINFO info{};
+            ::GetModuleBaseNameA(process, module, name, sizeof name);
+            ::GetModuleFileNameExA(process, module, path, sizeof path);
+            ::GetModuleInformation(process, module, &info, sizeof info);
+        }
+        return static_cast<int>(modules.size());
+    });
 }
 
 int BareLoaderWalk(sys::Os& os, DWORD processId) {
-    testkit::UniqueHandle owner(::OpenProcess(kQueryAccess, FALSE, processId));
-    HANDLE process = owner.Get();
-    if (process == nullptr) {
-        return 0;
-    }
-    PROCESS_MEMORY_COUNTERS counters{};
-    ::GetProcessMemoryInfo(process, &counters, sizeof counters);
-    auto modules = sys::ReadLoaderList(os, process, sys::ProcessAddressWidth(os, process));
-    return modules ? static_cast<int>(modules->size()) : 0;
+    return SelectBare(processId, [&os](HANDLE process) {
+        auto modules = sys::ReadLoaderList(os, process, sys::ProcessAddressWidth(os, process));
+        return modules ? static_cast<int>(modules->size()) : 0;
+    });
 }
 
 int BareRegionWalk(DWORD processId) {

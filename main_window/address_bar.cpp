@@ -1,6 +1,7 @@
 #include "main_window/address_bar.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 namespace main_window {
@@ -175,11 +176,17 @@ void AddressBar::Paint(const std::vector<TwipsBox>& boxes) {
     if (dc_.Get() == nullptr) {
         return;
     }
+    // One brush per colour for the whole paint: a bar of a thousand modules is
+    // otherwise a thousand brushes made and deleted.
+    std::array<sys::Brush, static_cast<size_t>(BarColour::White) + 1> brushes;
     for (const TwipsBox& box : boxes) {
         // A box covers both corner points, so a width of 0 is one pixel wide.
         RECT area{scale_->ToPixels(box.x), scale_->ToPixels(box.y),
                   scale_->ToPixels(box.x + box.w) + 1, scale_->ToPixels(box.y + box.h) + 1};
-        sys::Brush brush(::CreateSolidBrush(ToColorRef(box.colour)));
+        sys::Brush& brush = brushes[static_cast<size_t>(box.colour)];
+        if (!brush) {
+            brush = sys::Brush(::CreateSolidBrush(ToColorRef(box.colour)));
+        }
         if (box.framed) {
             ::FrameRect(dc_.Get(), &area, brush.Get());
         } else {
