@@ -1,5 +1,7 @@
 #include "app/controls.h"
 
+#include "system/system_library.h"
+
 #include <algorithm>
 #include <array>
 
@@ -149,17 +151,17 @@ sys::Font CreateTahoma(int tenthsOfPoint, const TwipsScale& scale) {
 }
 
 int WindowDpi(HWND window) {
-    using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
-    static const auto getDpi = reinterpret_cast<GetDpiForWindowFn>(reinterpret_cast<void*>(
-        ::GetProcAddress(::GetModuleHandleA("user32.dll"), "GetDpiForWindow")));
+    // From Windows 10 1607 on.
+    static sys::Bound<UINT(WINAPI*)(HWND)> getDpiForWindow{sys::User32(), "GetDpiForWindow"};
+    auto getDpi = getDpiForWindow.TryGet();
     return getDpi != nullptr ? static_cast<int>(getDpi(window)) : 0;
 }
 
 RECT FrameAround(RECT client, DWORD style, DWORD exStyle, int dpi) {
     // From Windows 10 1607 on: the frame as thick as it is drawn at that DPI.
-    using AdjustForDpiFn = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
-    static const auto adjustForDpi = reinterpret_cast<AdjustForDpiFn>(reinterpret_cast<void*>(
-        ::GetProcAddress(::GetModuleHandleA("user32.dll"), "AdjustWindowRectExForDpi")));
+    static sys::Bound<BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT)> adjustWindowRectForDpi{
+        sys::User32(), "AdjustWindowRectExForDpi"};
+    auto adjustForDpi = adjustWindowRectForDpi.TryGet();
     if (adjustForDpi == nullptr ||
         !adjustForDpi(&client, style, FALSE, exStyle, static_cast<UINT>(dpi))) {
         ::AdjustWindowRectEx(&client, style, FALSE, exStyle);

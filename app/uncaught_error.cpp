@@ -2,6 +2,7 @@
 
 #include "app/app_title.h"
 
+#include "system/address.h"
 #include "system/bas_enum_procs.h"
 #include "system/raised_error.h"
 
@@ -37,8 +38,7 @@ UncaughtReport DescribeUncaught(std::exception_ptr error) {
 
 std::string UncaughtMessageText(const UncaughtReport& report) {
     return "Run-time error " + std::to_string(report.number) + " (&H" +
-           basEnumProcs::Hex(static_cast<uint32_t>(report.number)) + "):\r\n\r\n" +
-           report.description;
+           sys::HexDigits(static_cast<uint32_t>(report.number)) + "):\r\n\r\n" + report.description;
 }
 
 void ReportUncaughtError(sys::Os& os, std::exception_ptr error) {

@@ -4,6 +4,7 @@
 #
 #   cmake -DACTION=start -DCONFIGURATION=win32|wow64|win64 [-DDPI=N] -DBUILD_ROOT=DIR
 #         -DSESSION=FILE [-DX_FILE=FILE] [-DNOTES=FILE] -P wine-session.cmake
+#   cmake -DACTION=settle -DSESSION=FILE -P wine-session.cmake
 #   cmake -DACTION=stop -DSESSION=FILE -P wine-session.cmake
 #   cmake -DACTION=x-start|x-stop -DX_FILE=FILE -P wine-session.cmake
 #
@@ -15,6 +16,8 @@
 # should hear of (a prefix made, a session found running) is also appended to NOTES.
 # x-start starts Xvfb on the first free display from :91 unless DISPLAY is set, and
 # writes X_FILE (sh: exports DISPLAY, sets VELMORA_XVFB_PID); x-stop stops that Xvfb.
+# settle waits until the start-up work of the session's services is over (see
+# settle_session), for what compares walks of the system's own processes.
 cmake_minimum_required(VERSION 3.21)
 
 # The configurations, each named after the kind of Wine prefix it runs in:
@@ -283,15 +286,45 @@ and this run uses a session of its own in ${prefix}")
   if(NOT rc EQUAL 0)
     fail("Wine could not run a program in ${prefix}")
   endif()
-  # The services end the worker threads they started with about 5 s later; a test that
-  # compares two walks of a system process's memory must not see their stacks go.
-  execute_process(COMMAND sleep 6)
   seconds_since(${start} seconds)
   message("velmora: Wine warmed up in ${seconds} s (${prefix})")
   file(WRITE "${SESSION}" "export WINEPREFIX='${prefix}'\nexport WINEARCH='${arch}'\n"
        "export DISPLAY='$ENV{DISPLAY}'\nexport WINEDEBUG=\"\${WINEDEBUG:--all}\"\n"
        "VELMORA_WINE='${loader}'\nVELMORA_PRESET='${preset}'\n"
        "VELMORA_BUILD='${tree}'\nVELMORA_EXE='${tree}/${exe}'\n")
+endfunction()
+
+# The services end the thread-pool workers of their start-up about 5 s after their last
+# work item; a test that compares two walks of a system process's memory must not see
+# those threads' stacks go. Waits until no process of the session has such a worker,
+# at most settle_bound seconds; past that it says which processes still have one and
+# goes on, as the tests can still pass (those that compare walks retry).
+set(settle_bound 30)
+function(settle_session prefix)
+  string(TIMESTAMP start "%s")
+  set(waited "")
+  while(TRUE)
+    execute_process(COMMAND sh "${CMAKE_CURRENT_LIST_DIR}/wine-workers.sh" "${prefix}"
+                    OUTPUT_VARIABLE busy OUTPUT_STRIP_TRAILING_WHITESPACE)
+    string(REPLACE "\n" ", " busy "${busy}")
+    seconds_since(${start} seconds)
+    if(busy STREQUAL "")
+      if(waited)
+        set(waited ", after the workers of ${waited}")
+      endif()
+      message("velmora: Wine's services settled in ${seconds} s${waited} (${prefix})")
+      return()
+    endif()
+    if(seconds GREATER_EQUAL settle_bound)
+      say("after ${settle_bound} s the Wine session in ${prefix} still has thread-pool \
+workers (pid and name: ${busy}); the tests go on without waiting longer")
+      return()
+    endif()
+    if(NOT waited)
+      set(waited "${busy}")
+    endif()
+    execute_process(COMMAND sleep 0.2)
+  endwhile()
 endfunction()
 
 if(DEFINED configuration_${CONFIGURATION})
@@ -303,6 +336,9 @@ if(DEFINED configuration_${CONFIGURATION})
 endif()
 if(ACTION STREQUAL "start")
   start_session()
+elseif(ACTION STREQUAL "settle")
+  read_sh_file("${SESSION}")
+  settle_session("${WINEPREFIX}")
 elseif(ACTION STREQUAL "stop")
   if(EXISTS "${SESSION}")
     read_sh_file("${SESSION}")
@@ -315,5 +351,5 @@ elseif(ACTION STREQUAL "x-start")
 elseif(ACTION STREQUAL "x-stop")
   stop_x_server()
 else()
-  fail("ACTION must be start, stop, x-start or x-stop")
+  fail("ACTION must be start, settle, stop, x-start or x-stop")
 endif()

@@ -13,9 +13,9 @@ set(velmora_session_script ${CMAKE_CURRENT_LIST_DIR}/wine-session.cmake)
 cmake_path(GET CMAKE_BINARY_DIR PARENT_PATH velmora_build_root)
 set(velmora_x_file ${CMAKE_BINARY_DIR}/x-server.env)
 
-# velmora_fixture(NAME START ARGS... STOP ARGS... [LABEL LABEL] [REQUIRES FIXTURE]):
-# the fixture NAME, once per tree: the tests NAME and NAME_end run the script with the
-# START and STOP arguments.
+# velmora_fixture(NAME START ARGS... [STOP ARGS...] [LABEL LABEL] [REQUIRES FIXTURE]):
+# the fixture NAME, once per tree: the tests NAME and (with STOP) NAME_end run the
+# script with the START and STOP arguments.
 function(velmora_fixture name)
   cmake_parse_arguments(PARSE_ARGV 1 arg "" "LABEL;REQUIRES" "START;STOP")
   get_property(made GLOBAL PROPERTY velmora_fixtures)
@@ -24,25 +24,31 @@ function(velmora_fixture name)
   endif()
   set_property(GLOBAL APPEND PROPERTY velmora_fixtures ${name})
   add_test(NAME ${name} COMMAND ${CMAKE_COMMAND} ${arg_START} -P ${velmora_session_script})
-  add_test(NAME ${name}_end COMMAND ${CMAKE_COMMAND} ${arg_STOP} -P ${velmora_session_script})
   set_tests_properties(${name} PROPERTIES FIXTURES_SETUP ${name} TIMEOUT 900)
-  set_tests_properties(${name}_end PROPERTIES FIXTURES_CLEANUP ${name} TIMEOUT 60)
+  set(tests ${name})
+  if(arg_STOP)
+    add_test(NAME ${name}_end COMMAND ${CMAKE_COMMAND} ${arg_STOP} -P ${velmora_session_script})
+    set_tests_properties(${name}_end PROPERTIES FIXTURES_CLEANUP ${name} TIMEOUT 60)
+    list(APPEND tests ${name}_end)
+  endif()
   if(arg_LABEL)
-    set_tests_properties(${name} ${name}_end PROPERTIES LABELS ${arg_LABEL})
+    set_tests_properties(${tests} PROPERTIES LABELS ${arg_LABEL})
   endif()
   if(arg_REQUIRES)
-    set_tests_properties(${name} ${name}_end PROPERTIES FIXTURES_REQUIRED ${arg_REQUIRES})
+    set_tests_properties(${tests} PROPERTIES FIXTURES_REQUIRED ${arg_REQUIRES})
   endif()
 endfunction()
 
-# velmora_wine_session(TEST CONFIGURATION [DPI]): TEST runs under Wine in the
-# configuration's session, or, with DPI, in a session of a copy of its prefix set to
-# DPI dots per inch (the program sees VELMORA_EXPECT_DPI).
+# velmora_wine_session(TEST CONFIGURATION [DPI N] [SETTLED]): TEST runs under Wine in
+# the configuration's session, or, with DPI, in a session of a copy of its prefix set
+# to N dots per inch (the program sees VELMORA_EXPECT_DPI). With SETTLED it starts only
+# once the services have ended their start-up work, which the tests run before it
+# mostly cover.
 function(velmora_wine_session test configuration)
+  cmake_parse_arguments(PARSE_ARGV 2 arg "SETTLED" "DPI" "")
   set(name ${configuration})
-  set(dpi "")
-  if(ARGC GREATER 2)
-    set(dpi ${ARGV2})
+  set(dpi "${arg_DPI}")
+  if(dpi)
     set(name ${configuration}-dpi${dpi})
     set_property(TEST ${test} APPEND PROPERTY ENVIRONMENT VELMORA_EXPECT_DPI=${dpi})
   endif()
@@ -55,6 +61,11 @@ function(velmora_wine_session test configuration)
           -DNOTES=${velmora_build_root}/wine-notes.txt
     STOP -DACTION=stop -DSESSION=${session})
   set_property(TEST ${test} APPEND PROPERTY FIXTURES_REQUIRED velmora_wine_${name})
+  if(arg_SETTLED)
+    velmora_fixture(velmora_wine_${name}_settled LABEL ${configuration}
+      REQUIRES velmora_wine_${name} START -DACTION=settle -DSESSION=${session})
+    set_property(TEST ${test} APPEND PROPERTY FIXTURES_REQUIRED velmora_wine_${name}_settled)
+  endif()
   set_property(TEST ${test} APPEND PROPERTY ENVIRONMENT VELMORA_SESSION=${session})
   velmora_label(${test} ${configuration})
 endfunction()
@@ -67,8 +78,9 @@ function(velmora_label test label)
 endfunction()
 
 # Call at the end of every CMakeLists.txt that adds tests: gives each test of the folder
-# its configuration's label and, unless it is labelled nowine, its Wine session. A test
-# that already takes part in a fixture is left as it is.
+# its configuration's label and, unless it is labelled nowine, its Wine session, settled
+# with SETTLED (for tests that look at the system's own processes). A test that already
+# takes part in a fixture is left as it is.
 function(velmora_wine_tests)
   get_property(tests DIRECTORY PROPERTY TESTS)
   foreach(test IN LISTS tests)
@@ -87,7 +99,7 @@ function(velmora_wine_tests)
     if("nowine" IN_LIST labels)
       velmora_label(${test} ${configuration})
     elseif(NOT fixtures)
-      velmora_wine_session(${test} ${configuration})
+      velmora_wine_session(${test} ${configuration} ${ARGN})
     endif()
   endforeach()
 endfunction()

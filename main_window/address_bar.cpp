@@ -172,6 +172,12 @@ void AddressBar::Attach(HWND window, const app::TwipsScale& scale) {
     ::FillRect(dc_.Get(), &client, ::GetSysColorBrush(COLOR_BTNFACE));
 }
 
+RECT AddressBar::PixelArea(const TwipsBox& box) const {
+    // A box covers both corner points, so a width of 0 is one pixel wide.
+    return RECT{scale_->ToPixels(box.x), scale_->ToPixels(box.y),
+                scale_->ToPixels(box.x + box.w) + 1, scale_->ToPixels(box.y + box.h) + 1};
+}
+
 void AddressBar::Paint(const std::vector<TwipsBox>& boxes) {
     if (dc_.Get() == nullptr) {
         return;
@@ -179,10 +185,9 @@ void AddressBar::Paint(const std::vector<TwipsBox>& boxes) {
     // One brush per colour for the whole paint: a bar of a thousand modules is
     // otherwise a thousand brushes made and deleted.
     std::array<sys::Brush, static_cast<size_t>(BarColour::White) + 1> brushes;
+    RECT dirty{0, 0, 0, 0};
     for (const TwipsBox& box : boxes) {
-        // A box covers both corner points, so a width of 0 is one pixel wide.
-        RECT area{scale_->ToPixels(box.x), scale_->ToPixels(box.y),
-                  scale_->ToPixels(box.x + box.w) + 1, scale_->ToPixels(box.y + box.h) + 1};
+        RECT area = PixelArea(box);
         sys::Brush& brush = brushes[static_cast<size_t>(box.colour)];
         if (!brush) {
             brush = sys::Brush(::CreateSolidBrush(ToColorRef(box.colour)));
@@ -192,15 +197,6 @@ void AddressBar::Paint(const std::vector<TwipsBox>& boxes) {
         } else {
             ::FillRect(dc_.Get(), &area, brush.Get());
         }
-    }
-    Invalidate(boxes);
-}
-
-void AddressBar::Invalidate(const std::vector<TwipsBox>& boxes) const {
-    RECT dirty{0, 0, 0, 0};
-    for (const TwipsBox& box : boxes) {
-        RECT area{scale_->ToPixels(box.x), scale_->ToPixels(box.y),
-                  scale_->ToPixels(box.x + box.w) + 1, scale_->ToPixels(box.y + box.h) + 1};
         ::UnionRect(&dirty, &dirty, &area);
     }
     ::InvalidateRect(window_, &dirty, FALSE);

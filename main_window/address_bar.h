@@ -96,7 +96,8 @@ public:
     void Show(HDC target, const RECT& area) const;
 
 private:
-    void Invalidate(const std::vector<TwipsBox>& boxes) const;
+    // The pixels a box covers in the picture.
+    RECT PixelArea(const TwipsBox& box) const;
 
     HWND window_ = nullptr;
     const app::TwipsScale* scale_ = nullptr;

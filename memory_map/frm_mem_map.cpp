@@ -139,7 +139,7 @@ void frmMemMap::Map(int32_t processId, bool freeOnly) {
     app::SetText(map, "");
     // Dialog template units: quarters of the average character width.
     INT stops[] = {88, 128, 168, 216};
-    os_.SendMessageA(map, EM_SETTABSTOPS, std::size(stops), reinterpret_cast<LPARAM>(stops));
+    ::SendMessageA(map, EM_SETTABSTOPS, std::size(stops), reinterpret_cast<LPARAM>(stops));
     RegionMap result =
         WalkRegions(os_, process.Get(), freeOnly ? MapKind::FreeOnly : MapKind::AllRegions);
     app::SetText(map, result.text);

@@ -21,15 +21,19 @@ std::string GroupByFour(const std::string& digits) {
 
 } // namespace
 
-std::string HexDigits(uint64_t value) {
+std::string HexDigits(uint64_t value, size_t minimumDigits) {
     static const char kDigits[] = "0123456789ABCDEF";
     char text[16];
-    int used = 0;
+    size_t used = 0;
     do {
         text[15 - used++] = kDigits[value & 0xF];
         value >>= 4;
     } while (value != 0);
-    return std::string(text + 16 - used, static_cast<size_t>(used));
+    std::string digits(text + 16 - used, used);
+    if (digits.size() < minimumDigits) {
+        digits.insert(0, minimumDigits - digits.size(), '0');
+    }
+    return digits;
 }
 
 std::string Address::Hex() const { return HexDigits(bits_); }
@@ -37,10 +41,7 @@ std::string Address::Hex() const { return HexDigits(bits_); }
 std::string Address::GroupedHex() const { return GroupByFour(Hex()); }
 
 std::string Address::FullHex() const {
-    size_t width = width_ == AddressWidth::Bits32 ? 8 : 16;
-    std::string digits = Hex();
-    digits.insert(0, width - digits.size(), '0');
-    return GroupByFour(digits);
+    return GroupByFour(HexDigits(bits_, width_ == AddressWidth::Bits32 ? 8 : 16));
 }
 
 AddressWidth ProcessAddressWidth(Os& os, HANDLE process) {

@@ -67,8 +67,9 @@ private:
     AddressWidth width_ = AddressWidth::Bits32;
 };
 
-// Upper-case hexadecimal of any value, no leading zeros.
-std::string HexDigits(uint64_t value);
+// Upper-case hexadecimal of any value, no leading zeros beyond `minimumDigits`:
+// HexDigits(0x1A000) is "1A000", HexDigits(1033, 4) is "0409".
+std::string HexDigits(uint64_t value, size_t minimumDigits = 1);
 
 // The width of another process's addresses: a 32-bit process's on 32-bit Windows
 // and under WOW64, else the 64-bit edition's own. When the system cannot say, the

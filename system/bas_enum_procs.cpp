@@ -48,11 +48,9 @@ std::string OwnExeBaseName(sys::Os& os) {
 
 } // namespace
 
-std::string Hex(uint32_t value) { return sys::HexDigits(value); }
-
 std::string GetErrorText(sys::Os& os, int32_t code) {
     std::string message = SystemMessage(os, code);
-    return "Error: " + std::to_string(code) + "(&H" + Hex(static_cast<uint32_t>(code)) +
+    return "Error: " + std::to_string(code) + "(&H" + sys::HexDigits(static_cast<uint32_t>(code)) +
            "): " + message;
 }
 

@@ -37,9 +37,6 @@ sys::ProcessHandle OpenProcessQuery(sys::Os& os, int32_t processId);
 // class and memory counters, nothing of its memory.
 sys::ProcessHandle OpenProcessLimited(sys::Os& os, int32_t processId);
 
-// Upper-case hexadecimal of the 32-bit pattern, no leading zeros.
-std::string Hex(uint32_t value);
-
 // The hand-off from the main window to the memory map window.
 inline int32_t lMemMapProcessID = 0;
 inline std::string sMemMapProcessName;

@@ -1,5 +1,6 @@
 #include "system/version_summary.h"
 
+#include "system/address.h"
 #include "system/bas_enum_procs.h"
 
 #include <cstring>
@@ -82,15 +83,10 @@ std::string TranslationKey(sys::Os& os, const std::vector<BYTE>& block) {
             }
         }
     }
-    return Hex4(language) + Hex4(codePage);
+    return sys::HexDigits(language, 4) + sys::HexDigits(codePage, 4);
 }
 
 } // namespace
-
-std::string Hex4(uint32_t value) {
-    std::string digits = Hex(value);
-    return digits.size() >= 4 ? digits : std::string(4 - digits.size(), '0') + digits;
-}
 
 std::string VersionNumberText(uint32_t mostSignificant, uint32_t leastSignificant) {
     return std::to_string(mostSignificant >> 16) + "." + std::to_string(mostSignificant & 0xFFFF) +

@@ -16,7 +16,4 @@ std::string GetVersionSummary(sys::Os& os, const std::string& path);
 // "5.1.1.40960": the halves of the two version words, each read unsigned.
 std::string VersionNumberText(uint32_t mostSignificant, uint32_t leastSignificant);
 
-// Four hexadecimal digits at least: 1033 gives "0409", 65001 "FDE9".
-std::string Hex4(uint32_t value);
-
 } // namespace basEnumProcs

@@ -1,7 +1,6 @@
 #include "system/windows_os.h"
 
-#include "system/bas_enum_procs.h"
-#include "system/raised_error.h"
+#include "system/system_library.h"
 
 #include <shellapi.h>
 
@@ -10,93 +9,6 @@
 namespace sys {
 
 namespace {
-
-#ifndef LOAD_LIBRARY_SEARCH_SYSTEM32
-#define LOAD_LIBRARY_SEARCH_SYSTEM32 0x00000800
-#endif
-
-// Loads a DLL from the system directory and nowhere else: a psapi.dll or
-// version.dll planted beside a downloaded exe or in the current folder must
-// never be picked up.
-HMODULE LoadSystemLibrary(const char* name) {
-    HMODULE library = ::LoadLibraryExA(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-    if (library != nullptr || ::GetLastError() != ERROR_INVALID_PARAMETER) {
-        return library;
-    }
-    // Systems without the search flags: name the file by its full path.
-    char folder[MAX_PATH] = {};
-    UINT length = ::GetSystemDirectoryA(folder, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) {
-        return nullptr;
-    }
-    std::string path = std::string(folder, length) + "\\" + name;
-    return ::LoadLibraryExA(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
-}
-
-class SystemLibrary {
-public:
-    explicit SystemLibrary(const char* name) : name_(name) {}
-    ~SystemLibrary() {
-        if (module_ != nullptr) {
-            ::FreeLibrary(module_);
-        }
-    }
-    SystemLibrary(const SystemLibrary&) = delete;
-    SystemLibrary& operator=(const SystemLibrary&) = delete;
-
-    FARPROC Entry(Os& os, const char* function) {
-        FARPROC entry = TryEntry(function);
-        if (entry == nullptr) {
-            Fail(os, ::GetLastError(), function);
-        }
-        return entry;
-    }
-
-    // nullptr, with the last error set, when the DLL or the function is missing.
-    FARPROC TryEntry(const char* function) {
-        if (module_ == nullptr) {
-            module_ = LoadSystemLibrary(name_);
-            if (module_ == nullptr) {
-                return nullptr;
-            }
-        }
-        return ::GetProcAddress(module_, function);
-    }
-
-private:
-    [[noreturn]] void Fail(Os& os, DWORD code, const char* function) {
-        std::string where = std::string(" (") + name_ + "!" + function + ")";
-        RaisedError error = basEnumProcs::MakeWinError(os, static_cast<int32_t>(code));
-        throw RaisedError(error.Number(), error.Source(), error.Description() + where);
-    }
-
-    const char* name_;
-    HMODULE module_ = nullptr;
-};
-
-// One cached entry point, bound on its first call.
-template <typename Fn> class Bound {
-public:
-    Bound(SystemLibrary& library, const char* name) : library_(library), name_(name) {}
-    Fn Get(Os& os) {
-        if (fn_ == nullptr) {
-            fn_ = reinterpret_cast<Fn>(reinterpret_cast<void*>(library_.Entry(os, name_)));
-        }
-        return fn_;
-    }
-    // For functions the program can do without: nullptr, last error set, when missing.
-    Fn TryGet() {
-        if (fn_ == nullptr) {
-            fn_ = reinterpret_cast<Fn>(reinterpret_cast<void*>(library_.TryEntry(name_)));
-        }
-        return fn_;
-    }
-
-private:
-    SystemLibrary& library_;
-    const char* name_;
-    Fn fn_ = nullptr;
-};
 
 // Calls a function the program can do without; where the system lacks it, the
 // call fails with ERROR_PROC_NOT_FOUND.
@@ -113,9 +25,9 @@ template <typename Fn, typename... Args> BOOL CallOptional(Bound<Fn>& bound, Arg
 
 void RestrictLibrarySearchToSystemFolder() {
     // SetDefaultDllDirectories exists from Windows 7 with KB2533623 on.
-    using SetDirectories = BOOL(WINAPI*)(DWORD);
-    auto set = reinterpret_cast<SetDirectories>(reinterpret_cast<void*>(
-        ::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "SetDefaultDllDirectories")));
+    static Bound<BOOL(WINAPI*)(DWORD)> setDefaultDirectories{Kernel32(),
+                                                             "SetDefaultDllDirectories"};
+    auto set = setDefaultDirectories.TryGet();
     if (set == nullptr || !set(LOAD_LIBRARY_SEARCH_SYSTEM32)) {
         ::SetDllDirectoryA(""); // older systems: at least not the current folder
     }
@@ -141,11 +53,10 @@ struct WindowsOs::Bindings {
     Bound<BOOL(WINAPI*)(LPCVOID, LPCSTR, LPVOID*, PUINT)> verQueryValue{version, "VerQueryValueA"};
 
     // From Windows Vista on only; older systems go without the image path.
-    SystemLibrary kernel{"kernel32.dll"};
-    Bound<decltype(&::QueryFullProcessImageNameA)> queryImageName{kernel,
+    Bound<decltype(&::QueryFullProcessImageNameA)> queryImageName{Kernel32(),
                                                                   "QueryFullProcessImageNameA"};
     // From Windows XP SP2 on only.
-    Bound<BOOL(WINAPI*)(HANDLE, PBOOL)> isWow64Process{kernel, "IsWow64Process"};
+    Bound<BOOL(WINAPI*)(HANDLE, PBOOL)> isWow64Process{Kernel32(), "IsWow64Process"};
 
     // Only the driver list asks for the debug privilege: bound then, not imported.
     SystemLibrary advapi{"advapi32.dll"};
@@ -331,10 +242,6 @@ BOOL WindowsOs::GetFileVersionInfoA(LPCSTR path, DWORD handle, DWORD size, LPVOI
 
 BOOL WindowsOs::VerQueryValueA(LPCVOID block, LPCSTR subBlock, LPVOID* value, UINT* length) {
     return bound_->verQueryValue.Get(*this)(block, subBlock, value, length);
-}
-
-LRESULT WindowsOs::SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    return ::SendMessageA(window, message, wParam, lParam);
 }
 
 int WindowsOs::MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {

@@ -136,12 +136,14 @@ TEST(StripNul, KeepsCharactersOfMoreThanOneByteWhole) {
     }
 }
 
-TEST(Hex, UpperCaseWithoutLeadingZeros) {
-    EXPECT_EQ(basEnumProcs::Hex(0), "0");
-    EXPECT_EQ(basEnumProcs::Hex(0x400000), "400000");
-    EXPECT_EQ(basEnumProcs::Hex(0x1A000), "1A000");
-    EXPECT_EQ(basEnumProcs::Hex(0x80000000u), "80000000");
-    EXPECT_EQ(basEnumProcs::Hex(0xFFFFFFFFu), "FFFFFFFF");
+TEST(HexDigits, UpperCaseWithoutLeadingZerosBeyondTheLeastAsked) {
+    EXPECT_EQ(sys::HexDigits(0), "0");
+    EXPECT_EQ(sys::HexDigits(0x400000), "400000");
+    EXPECT_EQ(sys::HexDigits(0x1A000), "1A000");
+    EXPECT_EQ(sys::HexDigits(0x80000000u), "80000000");
+    EXPECT_EQ(sys::HexDigits(0xFFFFFFFFu), "FFFFFFFF");
+    EXPECT_EQ(sys::HexDigits(1033, 4), "0409");
+    EXPECT_EQ(sys::HexDigits(65001, 4), "FDE9");
 }
 
 // The 32-bit edition's start on each kind of Windows: it hands over only under WOW64

@@ -8,7 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
+#include <vector>
 
 using memory_map::frmMemMap;
 using memory_map::MapControl;
@@ -53,9 +55,28 @@ TEST_F(MemMapWindowTest, FullMapInTabbedColumnsWithTheFocusInTheBox) {
     EXPECT_EQ(::GetCursor(), ::LoadCursorA(nullptr, IDC_ARROW));
     EXPECT_EQ(Caption(), "Memory Map: app.exe");
     EXPECT_EQ(::GetFocus(), form->Control(MapControl::txtMemMap));
-    EXPECT_EQ(os.calls["SendMessageA"], 1); // the tab stops, through the system layer
-    ASSERT_EQ(os.tabStops.size(), 1u);
-    EXPECT_EQ(os.tabStops[0], (std::vector<INT>{88, 128, 168, 216}));
+    // The box's stops, read back from where it puts the text after each tab of a
+    // line with four: 88, 128, 168 and 216 of one unit, from the line's start.
+    HWND map = form->Control(MapControl::txtMemMap);
+    std::string text = Text(MapControl::txtMemMap);
+    size_t line = 0;
+    auto tabsIn = [&](size_t at) {
+        return std::count(text.begin() + at,
+                          text.begin() + std::min(text.find('\r', at), text.size()), '\t');
+    };
+    while (tabsIn(line) < 4) {
+        ASSERT_NE(text.find('\n', line), std::string::npos) << "no line of four columns";
+        line = text.find('\n', line) + 1;
+    }
+    auto x = [&](size_t at) { return LOWORD(::SendMessageA(map, EM_POSFROMCHAR, at, 0)); };
+    std::vector<int> stops;
+    for (size_t tab = text.find('\t', line); stops.size() < 4; tab = text.find('\t', tab + 1)) {
+        stops.push_back(x(tab + 1) - x(line));
+    }
+    double unit = stops[0] / 88.0;
+    EXPECT_NEAR(stops[1], 128 * unit, 1.0);
+    EXPECT_NEAR(stops[2], 168 * unit, 1.0);
+    EXPECT_NEAR(stops[3], 216 * unit, 1.0);
 }
 
 TEST_F(MemMapWindowTest, UnopenableProcessReportsAndKeepsTheBoxes) {

@@ -240,12 +240,15 @@ trap_exit() { trap stop_all EXIT; trap 'exit 130' INT; trap 'exit 143' TERM HUP;
 # What every script that runs Wine programs off the user's screen does first:
 # installs what is missing, builds, starts a private X server and a Wine session of
 # its own in the configuration given (win32, wow64 or win64), by default the first
-# that runs here (the product that runs here): prepare_private_wine [CONFIGURATION].
+# that runs here (the product that runs here), and waits for the services' start-up
+# work to end, so that it does not run into what is measured:
+# prepare_private_wine [CONFIGURATION].
 prepare_private_wine() {
     ensure_packages
     build
     start_xvfb
     start_session "${1:-${VELMORA_CONFIGS[0]}}"
+    wine_session settle -DSESSION="$VELMORA_SESSION" || die "could not settle the Wine session"
 }
 
 # Has the black-box test program pose the viewer (a process and a module selected,

@@ -74,7 +74,6 @@ const std::set<std::string>& KnownCalls() {
                                              "Process32Next",
                                              "QueryFullProcessImageNameA",
                                              "ReadProcessMemory",
-                                             "SendMessageA",
                                              "SetClipboardData",
                                              "ShellExecuteA",
                                              "VerQueryValueA",
@@ -105,7 +104,6 @@ void FakeOs::ResetCounts() {
     enumModulesSizes.clear();
     moduleInformationLengths.clear();
     openAccessMasks.clear();
-    tabStops.clear();
     messageBoxes.clear();
     shellCalls.clear();
     opened = closed = badCloses = 0;
@@ -839,15 +837,6 @@ BOOL FakeOs::VerQueryValueA(LPCVOID block, LPCSTR subBlock, LPVOID* value, UINT*
     }
     lastError_ = ERROR_RESOURCE_TYPE_NOT_FOUND;
     return FALSE;
-}
-
-LRESULT FakeOs::SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    Enter("SendMessageA");
-    if (message == EM_SETTABSTOPS) {
-        const auto* stops = reinterpret_cast<const INT*>(lParam);
-        tabStops.emplace_back(stops, stops + wParam);
-    }
-    return ::SendMessageA(window, message, wParam, lParam);
 }
 
 int FakeOs::MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {

@@ -158,7 +158,6 @@ public:
     int opensWithDebugPrivilege = 0;
     int privilegeAdjustments = 0;
     std::vector<DWORD> openAccessMasks;
-    std::vector<std::vector<INT>> tabStops; // the stops of each EM_SETTABSTOPS
     std::vector<MessageBoxCall> messageBoxes;
     std::vector<ShellCall> shellCalls;
     struct ProcessStart {
@@ -239,7 +238,6 @@ public:
     BOOL GetFileVersionInfoA(LPCSTR path, DWORD handle, DWORD size, LPVOID data) override;
     BOOL VerQueryValueA(LPCVOID block, LPCSTR subBlock, LPVOID* value, UINT* length) override;
 
-    LRESULT SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
     int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) override;
     HINSTANCE ShellExecuteA(HWND owner, LPCSTR verb, LPCSTR file, LPCSTR parameters,
                             LPCSTR directory, INT show) override;

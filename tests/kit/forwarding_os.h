@@ -135,9 +135,6 @@ public:
         return next_.VerQueryValueA(block, subBlock, value, length);
     }
 
-    LRESULT SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override {
-        return next_.SendMessageA(window, message, wParam, lParam);
-    }
     int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) override {
         return next_.MessageBoxA(owner, text, caption, type);
     }
