@@ -39,9 +39,11 @@ public:
         }
         return fn_;
     }
-    // For functions the program can do without: nullptr, last error set, when missing.
+    // For functions the program can do without: nullptr when this Windows lacks
+    // them, looked up only once either way.
     Fn TryGet() {
-        if (fn_ == nullptr) {
+        if (!looked_) {
+            looked_ = true;
             fn_ = reinterpret_cast<Fn>(reinterpret_cast<void*>(library_.TryEntry(name_)));
         }
         return fn_;
@@ -51,6 +53,7 @@ private:
     SystemLibrary& library_;
     const char* name_;
     Fn fn_ = nullptr;
+    bool looked_ = false;
 };
 
 // The DLLs every Win32 process has loaded, for functions that only newer
